@@ -1,0 +1,23 @@
+// File-system facilities the program relies on: existence tests, sizes, moves, directories.
+// Failures are reported by results; the reason is left in errno.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+// True when anything (file, directory, FIFO...) exists at `path` (stat succeeds). The
+// existence test of the job file and of attachment-list lines.
+bool PathExists(const std::string& path);
+
+// The size in bytes of what is at `path`, or nothing when its status cannot be had.
+std::optional<std::uint64_t> FileSizeOf(const std::string& path);
+
+// Moves `from` to `to`, replacing a file that exists at `to`. True on success.
+bool MoveFileReplacing(const std::string& from, const std::string& to);
+
+// Creates one directory level at `path`. False when it cannot be created, also when it exists.
+bool CreateOneDirectory(const std::string& path);
+
+// The full path of the running executable with symbolic links resolved, or empty.
+std::string ExecutablePath();

@@ -1,0 +1,18 @@
+// The thread's last-error value: the reason for the most recent failure, set by the layer that
+// found it and read by the layer that writes the log entry. Codes the program sets itself are
+// named here; socket failures carry Winsock numbers (see WinsockError.h).
+#pragma once
+
+#include "platform/Types.h"
+
+constexpr DWORD ERROR_INVALID_DATA = 13;       // malformed recipient list
+constexpr DWORD ERROR_BAD_COMMAND = 22;        // a command not answered as expected
+constexpr DWORD WSAEINVAL = 10022;             // server name not resolvable
+constexpr DWORD WSAEPROTONOSUPPORT = 10043;    // a reply with an unexpected code
+constexpr DWORD WSAETIMEDOUT = 10060;          // no reply within the time-out
+
+// Sets the calling thread's last-error value.
+void SetLastError(DWORD code);
+
+// Returns the calling thread's last-error value (0 before anything set it).
+DWORD GetLastError();
