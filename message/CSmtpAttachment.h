@@ -1,0 +1,44 @@
+// One attachment: the file's plain name, its name as an encoded word, and its contents as
+// base64 text in 76-character lines, ready to be sent as one MIME part.
+#pragma once
+
+#include <cstddef>
+#include <memory>
+#include <string>
+
+#include "platform/Types.h"
+
+// Characters per base64 line (RFC 2045 limit), and the input bytes that fill one line.
+inline constexpr std::size_t BASE64_LINE_LENGTH = 76;
+inline constexpr std::size_t BASE64_LINE_INPUT = BASE64_LINE_LENGTH / 4 * 3;
+
+class CSmtpAttachment {
+public:
+    CSmtpAttachment() = default;
+    CSmtpAttachment(const CSmtpAttachment&) = delete;
+    CSmtpAttachment& operator=(const CSmtpAttachment&) = delete;
+
+    // Reads the file at `path` and fills the attachment. Any earlier base64 text is released
+    // first. Returns FALSE, logging nothing, when the file's status cannot be had; returns FALSE
+    // with the error-log entry "Failed to open file to be attached" when it is not a regular
+    // file, cannot be opened, memory cannot be had or the read comes up short. After FALSE the
+    // attachment holds no base64 text and its names are unchanged.
+    BOOL LoadFile(const std::string& path);
+
+    std::string FileName() const { return m_strFileName; }
+    std::string EncodedName() const { return m_strEncodedName; }
+
+    // Writes the base64 text of `input` with a CR LF after every 76 characters and at the end,
+    // then a terminator, into `output` (sized by the caller with Base64EncodedSize; `capacity`
+    // is not consulted), and stores the text's length in `outLength`. Returns TRUE.
+    static BOOL Base64Encode(const unsigned char* input, std::size_t length, char* output,
+                             std::size_t capacity, std::size_t& outLength);
+
+    // The output buffer size Base64Encode needs for `length` input bytes, terminator included.
+    static std::size_t Base64EncodedSize(std::size_t length);
+
+    std::string m_strFileName;
+    std::string m_strEncodedName;
+    std::unique_ptr<char[]> m_pBase64;   // base64 text and terminator, or null
+    std::size_t m_nBase64Length = 0;     // bytes of base64 text, terminator excluded
+};

@@ -1,0 +1,29 @@
+// Japanese text encoding: Shift-JIS (code page 932, built in whatever the system's locale) to
+// 7-bit ISO-2022-JP (RFC 1468), and RFC 2047 "B" encoded words. Pure functions on byte strings;
+// every result is built in growing storage, so no text is too long.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+// Replaces every half-width katakana byte (0xA1-0xDF) by its full-width Shift-JIS character; a
+// kana followed by a voiced or semi-voiced sound mark becomes the precomposed character where
+// one exists (ｶﾞ -> ガ), else the two full-width characters (ｱﾞ -> ア゛). Lead bytes are copied
+// with their following byte; every other byte is copied.
+std::string WidenHalfWidthKana(std::string_view source);
+
+// Converts Shift-JIS to ISO-2022-JP: convertible two-byte characters become JIS X 0208 codes
+// between ESC $ B and ESC ( B (one pair per run); a rejected character (vendor rows, or a lead
+// byte without a valid trail byte) becomes ESC ( B "??"; CR LF and a lone CR become LF; every
+// other byte is copied. The result never ends in JIS X 0208 mode.
+std::string ShiftJisToJis(std::string_view source);
+
+// True when the two-byte Shift-JIS code (lead * 256 + trail) is converted by ShiftJisToJis.
+bool IsConvertibleKanji(unsigned int code);
+
+// "=?ISO-2022-JP?B?" + base64 of every byte of `source` + "?=": one word, never split or folded.
+std::string EncodeHeaderWord(std::string_view source);
+
+// The header-word chain used for display names, the subject and attachment file names:
+// widen, convert, encode.
+std::string EncodeJapaneseHeaderText(std::string_view shiftJisText);
