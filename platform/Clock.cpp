@@ -1,8 +1,8 @@
 // Time sources on POSIX.
 #include "platform/Clock.h"
 
-#include <chrono>
-#include <thread>
+#include <cerrno>
+#include <time.h>
 
 namespace {
 
@@ -17,9 +17,11 @@ std::tm SystemLocalTime() {
 }
 
 DWORD SystemTickCount() {
-    auto since = std::chrono::steady_clock::now().time_since_epoch();
-    auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(since).count();
-    return static_cast<DWORD>(static_cast<unsigned long long>(ms));
+    timespec now {};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    unsigned long long ms = static_cast<unsigned long long>(now.tv_sec) * 1000ULL +
+                            static_cast<unsigned long long>(now.tv_nsec) / 1000000ULL;
+    return static_cast<DWORD>(ms);  // keeps the low 32 bits: the counter wraps
 }
 
 }  // namespace
@@ -29,7 +31,10 @@ std::tm LocalTimeNow() { return g_localTimeSource ? g_localTimeSource() : System
 DWORD GetTickCount() { return g_tickSource ? g_tickSource() : SystemTickCount(); }
 
 void Sleep(DWORD milliseconds) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
+    timespec pause {static_cast<time_t>(milliseconds / 1000),
+                    static_cast<long>(milliseconds % 1000) * 1000000L};
+    while (nanosleep(&pause, &pause) != 0 && errno == EINTR) {
+    }
 }
 
 void SetLocalTimeSource(LocalTimeSource source) { g_localTimeSource = source; }
