@@ -1,7 +1,8 @@
 // Entry point of every test executable. The tests run inside a private network namespace that
-// this process creates for itself (a new user namespace mapping the caller to root, a new network
-// namespace, its loopback brought up), so test servers on 127.0.0.1, port 25 included, are
-// reachable and nothing else is.
+// this process creates for itself (a new network namespace with its loopback brought up; for a
+// caller that is not root, inside a new user namespace mapping the caller to root), so test
+// servers on 127.0.0.1, port 25 included, are reachable and nothing else is. A real root keeps
+// its real user ids, so that servers which change to their own users (Postfix) can run.
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -33,9 +34,10 @@ std::string SelfPath() {
 // Replaces this process by itself, started again by unshare in new namespaces.
 void ReexecInPrivateNetwork(int argc, char** argv) {
     std::string self = SelfPath();
-    std::vector<char*> args = {const_cast<char*>("unshare"), const_cast<char*>("--net"),
-                               const_cast<char*>("--map-root-user"), const_cast<char*>("--"),
-                               self.data()};
+    std::vector<char*> args = {const_cast<char*>("unshare"), const_cast<char*>("--net")};
+    if (geteuid() != 0) args.push_back(const_cast<char*>("--map-root-user"));
+    args.push_back(const_cast<char*>("--"));
+    args.push_back(self.data());
     for (int i = 1; i < argc; ++i) args.push_back(argv[i]);
     args.push_back(nullptr);
     setenv(kNamespaceMarker, "1", 1);
