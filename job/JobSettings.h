@@ -1,0 +1,44 @@
+// The job file and its settings record: nine fixed-width Shift-JIS fields read from three
+// sections of an INI file, the four mandatory ones checked.
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+// Result codes of JobSettings::Load.
+inline constexpr int JOB_FILE_LOADED = 0;
+inline constexpr int JOB_FILE_NOT_EXIST = 1001;
+inline constexpr int JOB_FILE_INVALID = 1003;
+
+// The nine value fields of a job, each a NUL-terminated Shift-JIS string that always ends
+// inside its width; an empty field is all zero bytes. The send run keeps its own copy.
+struct JobFields {
+    char szServer[256];
+    char szFromName[128];
+    char szFromAddress[128];
+    char szTo[512];
+    char szCc[512];
+    char szBcc[512];
+    char szSubject[256];
+    char szBodyFile[260];
+    char szAttachmentPathFile[260];
+};
+
+// The record the job file is loaded into: the nine fields and the failure message.
+struct JobSettings : JobFields {
+    JobSettings();
+
+    // Loads the job file at `path` (a relative path is taken from the current directory).
+    // Returns JOB_FILE_LOADED when the four mandatory keys (SMTP/Server, Address/FromName,
+    // Address/FromAddress, Address/To) have values; JOB_FILE_NOT_EXIST ("Not Exist ini file\n"
+    // in szMessage) when nothing exists at the path, the fields left as they were;
+    // JOB_FILE_INVALID ("Invalid ini file, invalid SECTION:<section>:<key>\n") for the first
+    // missing or empty mandatory key, the fields before it filled and the others empty. A value
+    // longer than its field is cut to the width minus one, never inside a two-byte character.
+    int Load(const std::string& path);
+
+    // Copies the nine value fields, each at its full width, into `destination`. Returns 0.
+    int CopyTo(JobFields& destination) const;
+
+    char szMessage[512];
+};

@@ -1,0 +1,128 @@
+// The INI reader.
+#include "platform/PrivateProfile.h"
+
+#include <fstream>
+#include <iterator>
+#include <string_view>
+#include <sys/stat.h>
+
+#include "platform/ShiftJis.h"
+
+namespace {
+
+constexpr std::string_view UTF8_BYTE_ORDER_MARK = "\xEF\xBB\xBF";
+constexpr std::string_view BLANKS = " \t";
+
+std::string_view Trim(std::string_view text) {
+    std::size_t first = text.find_first_not_of(BLANKS);
+    if (first == std::string_view::npos) return {};
+    std::size_t last = text.find_last_not_of(BLANKS);
+    return text.substr(first, last - first + 1);
+}
+
+bool EqualIgnoringAsciiCase(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        char x = a[i], y = b[i];
+        if (x >= 'A' && x <= 'Z') x = static_cast<char>(x - 'A' + 'a');
+        if (y >= 'A' && y <= 'Z') y = static_cast<char>(y - 'A' + 'a');
+        if (x != y) return false;
+    }
+    return true;
+}
+
+// The next line of `text` from `pos`, without its line end (LF, CR LF or a lone CR); moves
+// `pos` past the line end.
+std::string_view NextLine(std::string_view text, std::size_t& pos) {
+    std::size_t end = text.find_first_of("\r\n", pos);
+    if (end == std::string_view::npos) end = text.size();
+    std::string_view line = text.substr(pos, end - pos);
+    pos = end;
+    if (pos < text.size()) {
+        bool crLf = text[pos] == '\r' && pos + 1 < text.size() && text[pos + 1] == '\n';
+        pos += crLf ? 2 : 1;
+    }
+    return line;
+}
+
+enum class LineKind { Other, Section, Key };
+
+struct ParsedLine {
+    LineKind kind = LineKind::Other;
+    std::string_view name;   // section name or key
+    std::string_view value;  // key lines only
+};
+
+// The position of the first ']' of `text` from `pos`, stepping over two-byte characters.
+std::size_t FindSectionEnd(std::string_view text, std::size_t pos) {
+    while (pos < text.size()) {
+        if (text[pos] == ']') return pos;
+        pos = ShiftJisNext(text, pos);
+    }
+    return std::string_view::npos;
+}
+
+ParsedLine ParseLine(std::string_view line) {
+    ParsedLine parsed;
+    std::size_t first = line.find_first_not_of(BLANKS);
+    if (first == std::string_view::npos || line[first] == ';') return parsed;
+    if (line[first] == '[') {
+        std::size_t close = FindSectionEnd(line, first + 1);
+        if (close == std::string_view::npos) return parsed;
+        parsed.kind = LineKind::Section;
+        parsed.name = line.substr(first + 1, close - first - 1);
+        return parsed;
+    }
+    std::size_t equals = line.find('=');
+    if (equals == std::string_view::npos) return parsed;
+    parsed.kind = LineKind::Key;
+    parsed.name = Trim(line.substr(0, equals));
+    parsed.value = line.substr(equals + 1);
+    return parsed;
+}
+
+std::string CleanValue(std::string_view raw) {
+    std::size_t nul = raw.find('\0');
+    if (nul != std::string_view::npos) raw = raw.substr(0, nul);
+    std::string_view value = Trim(raw);
+    if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
+        value.back() == value.front()) {
+        value = value.substr(1, value.size() - 2);
+    }
+    return std::string(value.substr(0, ShiftJisCutLength(value, PROFILE_VALUE_MAX)));
+}
+
+}  // namespace
+
+std::string FindProfileValue(const std::string& section, const std::string& key,
+                             const std::string& contents) {
+    std::string_view text = contents;
+    if (text.substr(0, UTF8_BYTE_ORDER_MARK.size()) == UTF8_BYTE_ORDER_MARK) {
+        text.remove_prefix(UTF8_BYTE_ORDER_MARK.size());
+    }
+    enum class State { BeforeSection, OtherSection, InSection };
+    State state = State::BeforeSection;
+    std::size_t pos = 0;
+    while (pos < text.size()) {
+        ParsedLine line = ParseLine(NextLine(text, pos));
+        if (line.kind == LineKind::Section) {
+            if (state == State::InSection) return {};  // only the first section of the name counts
+            state = EqualIgnoringAsciiCase(line.name, section) ? State::InSection
+                                                                : State::OtherSection;
+        } else if (line.kind == LineKind::Key && state == State::InSection &&
+                   EqualIgnoringAsciiCase(line.name, key)) {
+            return CleanValue(line.value);
+        }
+    }
+    return {};
+}
+
+std::string GetPrivateProfileText(const std::string& section, const std::string& key,
+                                  const std::string& path) {
+    struct stat status {};
+    if (stat(path.c_str(), &status) != 0 || !S_ISREG(status.st_mode)) return {};
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return {};
+    std::string contents((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    return FindProfileValue(section, key, contents);
+}
