@@ -1,0 +1,269 @@
+// Shift-JIS to ISO-2022-JP and encoded words. Widening and conversion each walk the text twice
+// with one routine: first counting the output bytes, then writing them into storage allocated
+// once at that size, so that no text is too long and nothing is written past the storage.
+#include "message/JapaneseText.h"
+
+#include <array>
+#include <cstdint>
+#include <cstring>
+
+#include "message/Base64.h"
+#include "message/KanaWidening.h"
+#include "platform/ShiftJis.h"
+
+namespace {
+
+constexpr unsigned char CR = 0x0D;
+constexpr unsigned char LF = 0x0A;
+
+// ISO-2022-JP mode switches (RFC 1468) and the text that stands for a rejected character.
+constexpr char ENTER_JIS_X_0208[] = {0x1B, 0x24, 0x42};  // ESC $ B
+constexpr char ENTER_ASCII[] = {0x1B, 0x28, 0x42};       // ESC ( B
+constexpr char REJECTED_CHARACTER[] = {0x3F, 0x3F};      // "??"
+
+// RFC 2047 "B" encoded word around ISO-2022-JP text.
+constexpr char ENCODED_WORD_START[] = "=?ISO-2022-JP?B?";
+constexpr char ENCODED_WORD_END[] = "?=";
+
+// ---- the convertible double-byte codes --------------------------------------------------------
+
+// Lead bytes firstLead..lastLead accept the trail bytes firstTrail..lastTrail (all inclusive).
+struct CodeRange {
+    unsigned char firstLead, lastLead, firstTrail, lastTrail;
+};
+
+// The JIS X 0208 rows of code page 932 (symbols, digits, Latin, kana, Greek, Cyrillic, box
+// drawing, both kanji levels) plus 0x83D7-0x83E6; the vendor rows (0x85-0x87, 0xEB onward) and
+// the unassigned cells are left out.
+constexpr CodeRange CONVERTIBLE_RANGES[] = {
+    {0x81, 0x81, 0x40, 0x7E}, {0x81, 0x81, 0x80, 0xAC}, {0x81, 0x81, 0xB8, 0xBF},
+    {0x81, 0x81, 0xC8, 0xCE}, {0x81, 0x81, 0xDA, 0xE8}, {0x81, 0x81, 0xF0, 0xF7},
+    {0x81, 0x81, 0xFC, 0xFC},
+    {0x82, 0x82, 0x4F, 0x58}, {0x82, 0x82, 0x60, 0x79}, {0x82, 0x82, 0x81, 0x9A},
+    {0x82, 0x82, 0x9F, 0xF1},
+    {0x83, 0x83, 0x40, 0x7E}, {0x83, 0x83, 0x80, 0x96}, {0x83, 0x83, 0x9F, 0xB6},
+    {0x83, 0x83, 0xBF, 0xE6},
+    {0x84, 0x84, 0x40, 0x60}, {0x84, 0x84, 0x70, 0x7E}, {0x84, 0x84, 0x80, 0x91},
+    {0x84, 0x84, 0x9F, 0xBE},
+    {0x88, 0x88, 0x9F, 0xFC},
+    {0x89, 0x97, 0x40, 0x7E}, {0x89, 0x97, 0x80, 0xFC},
+    {0x98, 0x98, 0x40, 0x72}, {0x98, 0x98, 0x9F, 0xFC},
+    {0x99, 0x9F, 0x40, 0x7E}, {0x99, 0x9F, 0x80, 0xFC},
+    {0xE0, 0xE9, 0x40, 0x7E}, {0xE0, 0xE9, 0x80, 0xFC},
+    {0xEA, 0xEA, 0x40, 0x7E}, {0xEA, 0xEA, 0x80, 0xA4},
+};
+
+// One bit per 16-bit code, set for the codes of CONVERTIBLE_RANGES.
+constexpr std::size_t CODE_COUNT = 1u << 16;
+constexpr std::size_t BITS_PER_WORD = 64;
+using CodeBitmap = std::array<std::uint64_t, CODE_COUNT / BITS_PER_WORD>;
+
+constexpr CodeBitmap MakeConvertibleBitmap() {
+    CodeBitmap bitmap {};
+    for (const CodeRange& range : CONVERTIBLE_RANGES) {
+        for (unsigned lead = range.firstLead; lead <= range.lastLead; ++lead) {
+            for (unsigned trail = range.firstTrail; trail <= range.lastTrail; ++trail) {
+                unsigned code = lead << 8 | trail;
+                bitmap[code / BITS_PER_WORD] |= std::uint64_t {1} << (code % BITS_PER_WORD);
+            }
+        }
+    }
+    return bitmap;
+}
+
+constexpr CodeBitmap CONVERTIBLE_CODES = MakeConvertibleBitmap();
+
+// The standard Shift_JIS to JIS X 0208 arithmetic: each lead byte covers two rows, the trail
+// byte selects the row (below 0x9F the odd row, else the even one) and the cell (0x21-0x7E).
+inline void ShiftJisToJisBytes(unsigned char lead, unsigned char trail, char jis[2]) {
+    unsigned adjustedLead = lead >= 0xE0 ? lead - 0x40u : lead;
+    unsigned row = (adjustedLead - 0x81u) * 2 + 0x21u;
+    unsigned cell;
+    if (trail >= 0x9F) {
+        row += 1;
+        cell = trail - 0x7Eu;
+    } else {
+        cell = trail - 0x1Fu - (trail >= 0x80 ? 1u : 0u);  // 0x7F is no trail byte
+    }
+    jis[0] = static_cast<char>(row);
+    jis[1] = static_cast<char>(cell);
+}
+
+// ---- output sinks: the same walk counts, then writes ------------------------------------------
+
+struct CountingSink {
+    std::size_t count = 0;
+    void Put(char) { ++count; }
+    void Put(const char*, std::size_t length) { count += length; }
+};
+
+struct WritingSink {
+    char* next;
+    void Put(char byte) { *next++ = byte; }
+    void Put(const char* bytes, std::size_t length) {
+        std::memcpy(next, bytes, length);
+        next += length;
+    }
+};
+
+// Runs `walk` once to count and once to write into a string of exactly that size.
+template <class Walk>
+std::string BuildSized(Walk walk) {
+    CountingSink counter;
+    walk(counter);
+    std::string result(counter.count, '\0');
+    WritingSink writer {result.data()};
+    walk(writer);
+    return result;
+}
+
+// ---- fast skipping of bytes that are copied unchanged -----------------------------------------
+
+using ByteClass = std::array<bool, 256>;
+
+constexpr ByteClass MakeByteClass(bool crIsSpecial, bool halfWidthIsSpecial) {
+    ByteClass special {};
+    for (unsigned byte = 0; byte < 256; ++byte) {
+        unsigned char b = static_cast<unsigned char>(byte);
+        special[byte] = IsShiftJisLeadByte(b) || (crIsSpecial && b == CR) ||
+                        (halfWidthIsSpecial && IsHalfWidthKatakana(b));
+    }
+    return special;
+}
+
+// Bytes that the conversion does not simply copy: lead bytes and CR.
+constexpr ByteClass CONVERSION_SPECIAL = MakeByteClass(true, false);
+// Bytes that widening does not simply copy: lead bytes and half-width katakana.
+constexpr ByteClass WIDENING_SPECIAL = MakeByteClass(false, true);
+
+constexpr std::uint64_t EACH_BYTE_01 = 0x0101010101010101ULL;
+constexpr std::uint64_t EACH_BYTE_80 = 0x8080808080808080ULL;
+constexpr std::uint64_t EACH_BYTE_CR = EACH_BYTE_01 * CR;
+constexpr std::size_t WORD_BYTES = sizeof(std::uint64_t);
+
+// True when the eight bytes are 7-bit and none is CR: then none is special for either walk.
+inline bool IsPlainAsciiWord(const unsigned char* p) {
+    std::uint64_t word;
+    std::memcpy(&word, p, WORD_BYTES);
+    std::uint64_t crs = word ^ EACH_BYTE_CR;
+    std::uint64_t hasCr = (crs - EACH_BYTE_01) & ~crs & EACH_BYTE_80;
+    return ((word & EACH_BYTE_80) | hasCr) == 0;
+}
+
+// The first special byte at or after `p`, or `end`.
+const unsigned char* SkipCopiedBytes(const unsigned char* p, const unsigned char* end, const ByteClass& special) {
+    for (;;) {
+        while (static_cast<std::size_t>(end - p) >= WORD_BYTES && IsPlainAsciiWord(p)) p += WORD_BYTES;
+        const unsigned char* stop = static_cast<std::size_t>(end - p) > WORD_BYTES ? p + WORD_BYTES : end;
+        while (p != stop && !special[*p]) ++p;
+        if (p == end || special[*p]) return p;
+    }
+}
+
+inline bool HasTrailByte(const unsigned char* p, const unsigned char* end) {
+    return end - p >= 2 && IsShiftJisTrailByte(p[1]);
+}
+
+// ---- widening ----------------------------------------------------------------------------------
+
+template <class Sink>
+void WidenInto(std::string_view source, Sink& out) {
+    const unsigned char* p = reinterpret_cast<const unsigned char*>(source.data());
+    const unsigned char* end = p + source.size();
+    while (p != end) {
+        const unsigned char* special = SkipCopiedBytes(p, end, WIDENING_SPECIAL);
+        out.Put(reinterpret_cast<const char*>(p), static_cast<std::size_t>(special - p));
+        p = special;
+        if (p == end) break;
+        if (IsShiftJisLeadByte(*p)) {
+            std::size_t length = HasTrailByte(p, end) ? 2 : 1;
+            out.Put(reinterpret_cast<const char*>(p), length);
+            p += length;
+            continue;
+        }
+        const char* precomposed = end - p >= 2 ? PrecomposedForm(p[0], p[1]) : nullptr;
+        if (precomposed != nullptr) {
+            out.Put(precomposed, 2);
+            p += 2;
+        } else {
+            out.Put(FullWidthForm(*p), 2);  // a sound mark after it is widened on its own next
+            p += 1;
+        }
+    }
+}
+
+// ---- conversion --------------------------------------------------------------------------------
+
+template <class Sink>
+void ConvertInto(std::string_view source, Sink& out) {
+    const unsigned char* p = reinterpret_cast<const unsigned char*>(source.data());
+    const unsigned char* end = p + source.size();
+    bool jisMode = false;
+    auto leaveJisMode = [&] {
+        if (jisMode) out.Put(ENTER_ASCII, sizeof ENTER_ASCII);
+        jisMode = false;
+    };
+    while (p != end) {
+        const unsigned char* special = SkipCopiedBytes(p, end, CONVERSION_SPECIAL);
+        if (special != p) {
+            leaveJisMode();
+            out.Put(reinterpret_cast<const char*>(p), static_cast<std::size_t>(special - p));
+            p = special;
+            if (p == end) break;
+        }
+        if (*p == CR) {
+            leaveJisMode();
+            out.Put(static_cast<char>(LF));
+            p += (end - p >= 2 && p[1] == LF) ? 2 : 1;
+            continue;
+        }
+        bool paired = HasTrailByte(p, end);
+        if (paired && IsConvertibleKanji(unsigned {p[0]} << 8 | p[1])) {
+            if (!jisMode) out.Put(ENTER_JIS_X_0208, sizeof ENTER_JIS_X_0208);
+            jisMode = true;
+            char jis[2];
+            ShiftJisToJisBytes(p[0], p[1], jis);
+            out.Put(jis, 2);
+            p += 2;
+            continue;
+        }
+        // A rejected character, or a lead byte without its trail byte (the byte after it is then
+        // handled on its own): ESC ( B is written even in ASCII mode.
+        out.Put(ENTER_ASCII, sizeof ENTER_ASCII);
+        out.Put(REJECTED_CHARACTER, sizeof REJECTED_CHARACTER);
+        jisMode = false;
+        p += paired ? 2 : 1;
+    }
+    leaveJisMode();
+}
+
+}  // namespace
+
+std::string WidenHalfWidthKana(std::string_view source) {
+    return BuildSized([source](auto& sink) { WidenInto(source, sink); });
+}
+
+std::string ShiftJisToJis(std::string_view source) {
+    return BuildSized([source](auto& sink) { ConvertInto(source, sink); });
+}
+
+bool IsConvertibleKanji(unsigned int code) {
+    if (code >= CODE_COUNT) return false;
+    return (CONVERTIBLE_CODES[code / BITS_PER_WORD] >> (code % BITS_PER_WORD)) & 1u;
+}
+
+std::string EncodeHeaderWord(std::string_view source) {
+    constexpr std::size_t startLength = sizeof ENCODED_WORD_START - 1;
+    constexpr std::size_t endLength = sizeof ENCODED_WORD_END - 1;
+    std::string word(startLength + Base64GroupsLength(source.size()) + endLength, '\0');
+    char* next = word.data();
+    std::memcpy(next, ENCODED_WORD_START, startLength);
+    next = EncodeBase64Groups(reinterpret_cast<const unsigned char*>(source.data()), source.size(),
+                              next + startLength);
+    std::memcpy(next, ENCODED_WORD_END, endLength);
+    return word;
+}
+
+std::string EncodeJapaneseHeaderText(std::string_view shiftJisText) {
+    return EncodeHeaderWord(ShiftJisToJis(WidenHalfWidthKana(shiftJisText)));
+}
