@@ -1,0 +1,141 @@
+// Attachments: reading a regular file whole, its base64 text in 76-character lines, and its
+// plain and encoded names.
+#include "message/CSmtpAttachment.h"
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <limits>
+#include <new>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "logging/ErrorLog.h"
+#include "message/Base64.h"
+#include "message/JapaneseText.h"
+#include "platform/ShiftJis.h"
+
+namespace {
+
+constexpr char LINE_BREAK[] = "\r\n";
+constexpr std::size_t LINE_BREAK_LENGTH = sizeof LINE_BREAK - 1;
+
+constexpr const char* ATTACH_FAILED_TEXT = "Failed to open file to be attached";
+
+// Closes a file descriptor when the load ends, however it ends.
+class ScopedFile {
+public:
+    explicit ScopedFile(int fd) : fd_(fd) {}
+    ~ScopedFile() {
+        if (fd_ >= 0) close(fd_);
+    }
+    ScopedFile(const ScopedFile&) = delete;
+    ScopedFile& operator=(const ScopedFile&) = delete;
+    int Get() const { return fd_; }
+
+private:
+    int fd_;
+};
+
+// Opens `path` for reading only when it is a regular file, and learns its size from the open
+// file itself. O_NONBLOCK keeps the open from waiting should the path have been replaced by a
+// FIFO since its status was read; it changes nothing for a regular file.
+int OpenRegularFile(const std::string& path, std::uint64_t& size) {
+    int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) return -1;
+    struct stat status {};
+    if (fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
+        close(fd);
+        return -1;
+    }
+    size = static_cast<std::uint64_t>(status.st_size);
+    return fd;
+}
+
+// Reads exactly `size` bytes; false on a read error or when the file ends early.
+bool ReadWhole(int fd, unsigned char* buffer, std::size_t size) {
+    std::size_t done = 0;
+    while (done < size) {
+        ssize_t got = read(fd, buffer + done, size - done);
+        if (got < 0 && errno == EINTR) continue;
+        if (got <= 0) return false;
+        done += static_cast<std::size_t>(got);
+    }
+    return true;
+}
+
+// The last component of a path: what follows the last "\" or "/". The walk steps over whole
+// Shift-JIS characters, so the trail byte 0x5C of ソ or 表 is never taken for a separator.
+std::string LastPathComponent(const std::string& path) {
+    std::size_t start = 0;
+    for (std::size_t pos = 0; pos < path.size(); pos = ShiftJisNext(path, pos)) {
+        if (path[pos] == '\\' || path[pos] == '/') start = pos + 1;
+    }
+    return path.substr(start);
+}
+
+}  // namespace
+
+BOOL CSmtpAttachment::LoadFile(const std::string& path) {
+    m_pBase64.reset();
+    m_nBase64Length = 0;
+
+    struct stat status {};
+    if (stat(path.c_str(), &status) != 0) return FALSE;  // no status: nothing is logged
+
+    std::uint64_t size = 0;
+    int fd = S_ISREG(status.st_mode) ? OpenRegularFile(path, size) : -1;
+    ScopedFile file(fd);
+    if (fd < 0 || size > std::numeric_limits<std::size_t>::max()) {
+        WriteErrorLog(ERROR_LOG_FILE, ATTACH_FAILED_TEXT);
+        return FALSE;
+    }
+    std::size_t length = static_cast<std::size_t>(size);
+    std::unique_ptr<unsigned char[]> input(new (std::nothrow) unsigned char[length == 0 ? 1 : length]);
+    std::size_t outputSize = Base64EncodedSize(length);
+    std::unique_ptr<char[]> output(new (std::nothrow) char[outputSize]);
+    if (!input || !output || !ReadWhole(fd, input.get(), length)) {
+        WriteErrorLog(ERROR_LOG_FILE, ATTACH_FAILED_TEXT);
+        return FALSE;
+    }
+    std::size_t textLength = 0;
+    Base64Encode(input.get(), length, output.get(), outputSize, textLength);
+    input.reset();
+
+    m_pBase64 = std::move(output);
+    m_nBase64Length = textLength;
+    m_strFileName = LastPathComponent(path);
+    m_strEncodedName = EncodeJapaneseHeaderText(m_strFileName);
+    return TRUE;
+}
+
+BOOL CSmtpAttachment::Base64Encode(const unsigned char* input, std::size_t length, char* output,
+                                   std::size_t capacity, std::size_t& outLength) {
+    outLength = 0;
+    if (capacity < Base64EncodedSize(length)) return FALSE;
+    char* next = output;
+    std::size_t fullLines = length / BASE64_LINE_INPUT;
+    for (std::size_t line = 0; line < fullLines; ++line) {
+        next = EncodeBase64Groups(input, BASE64_LINE_INPUT, next);
+        std::memcpy(next, LINE_BREAK, LINE_BREAK_LENGTH);
+        next += LINE_BREAK_LENGTH;
+        input += BASE64_LINE_INPUT;
+    }
+    next = EncodeBase64Groups(input, length % BASE64_LINE_INPUT, next);
+    std::memcpy(next, LINE_BREAK, LINE_BREAK_LENGTH);
+    next += LINE_BREAK_LENGTH;
+    *next = '\0';
+    outLength = static_cast<std::size_t>(next - output);
+    return TRUE;
+}
+
+std::size_t CSmtpAttachment::Base64EncodedSize(std::size_t length) {
+    // No memory holds more than half the address space: such a size is answered with the
+    // largest value, which no allocation can satisfy, instead of a wrapped-around small one.
+    constexpr std::size_t limit = std::numeric_limits<std::size_t>::max();
+    if (length > limit / 2) return limit;
+    // The characters, up to two line-break bytes per 76 of them, the final line break and the
+    // terminator: b + floor(2b / 76) + 3.
+    std::size_t characters = Base64GroupsLength(length);
+    return characters + characters / (BASE64_LINE_LENGTH / LINE_BREAK_LENGTH) + LINE_BREAK_LENGTH + 1;
+}
