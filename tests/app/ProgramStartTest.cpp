@@ -1,0 +1,80 @@
+// The program as a process: job-file resolution, the run log of a failed load, silence and the
+// exit status.
+#include <gtest/gtest.h>
+
+#include <regex>
+#include <sys/stat.h>
+#include <string>
+
+#include "support/ProgramRun.h"
+#include "support/TempDir.h"
+
+namespace {
+
+const char* const kStamp = R"(\[\d\d/\d\d/\d\d \d\d:\d\d:\d\d\])";
+
+class ProgramStartTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_EQ(mkdir(dir_.File("bin").c_str(), 0777), 0);
+        ASSERT_EQ(mkdir(dir_.File("work").c_str(), 0777), 0);
+        program_ = CopyProgramInto(dir_.File("bin"));
+    }
+    ProgramResult Run(const std::vector<std::string>& arguments) {
+        ProgramResult result = RunProgram(program_, arguments, dir_.File("work"));
+        EXPECT_TRUE(result.exited);
+        EXPECT_EQ(result.exitStatus, 0);
+        EXPECT_EQ(result.standardOutput, "");
+        EXPECT_EQ(result.standardError, "");
+        return result;
+    }
+    std::string RunLog() { return ReadFile(dir_.File("bin/Fernpost.log")); }
+    bool HasErrorLog() { return PathExists(dir_.File("work/log")); }
+
+    ScopedTempDir dir_;
+    std::string program_;
+};
+
+TEST_F(ProgramStartTest, MissingDefaultJobFileLeavesExactlyOneRunLogLine) {
+    Run({});
+    EXPECT_TRUE(std::regex_match(RunLog(), std::regex(std::string(kStamp) + kStamp +
+                                                      "Not Exist ini file\n")))
+        << RunLog();
+    EXPECT_FALSE(HasErrorLog());
+}
+
+TEST_F(ProgramStartTest, NoOptionUsesTheJobFileBesideTheExecutable) {
+    WriteFile(dir_.File("bin/fernpost.ini"), "[SMTP]\nServer=127.0.0.1\n");
+    WriteFile(dir_.File("work/fernpost.ini"), "");  // the current directory's file is not used
+    Run({});
+    EXPECT_TRUE(std::regex_match(
+        RunLog(), std::regex(std::string(kStamp) + kStamp +
+                             "Invalid ini file, invalid SECTION:Address:FromName\n")))
+        << RunLog();
+}
+
+TEST_F(ProgramStartTest, RelativeIniFileResolvesAgainstTheCurrentDirectory) {
+    ASSERT_EQ(mkdir(dir_.File("work/jobs dir").c_str(), 0777), 0);
+    WriteFile(dir_.File("work/jobs dir/a.ini"), "");
+    WriteFile(dir_.File("bin/jobs dir"), "");  // beside the executable: must not be looked at
+    Run({"-inifile:jobs dir/a.ini"});
+    EXPECT_TRUE(std::regex_match(
+        RunLog(), std::regex(std::string(kStamp) + kStamp +
+                             "Invalid ini file, invalid SECTION:SMTP:Server\n")))
+        << RunLog();
+}
+
+TEST_F(ProgramStartTest, EmptyIniFileValueFallsBackToTheDefault) {
+    Run({"/IniFile:", "-other:x"});
+    EXPECT_TRUE(std::regex_match(RunLog(), std::regex(std::string(kStamp) + kStamp +
+                                                      "Not Exist ini file\n")));
+}
+
+TEST_F(ProgramStartTest, EachFailedRunAddsItsOwnLine) {
+    Run({"-inifile:missing.ini"});
+    Run({"-inifile:missing.ini"});
+    std::string line = std::string(kStamp) + kStamp + "Not Exist ini file\n";
+    EXPECT_TRUE(std::regex_match(RunLog(), std::regex(line + line))) << RunLog();
+}
+
+}  // namespace

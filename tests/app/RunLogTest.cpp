@@ -1,0 +1,87 @@
+// The run log: entry format, entries without line ends, rotation at 5 MiB.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "app/ResourceText.h"
+#include "app/RunLog.h"
+#include "platform/Clock.h"
+#include "support/TempDir.h"
+
+namespace {
+
+std::tm FixedMoment() {
+    std::tm t {};
+    t.tm_year = 2026 - 1900;
+    t.tm_mon = 0;
+    t.tm_mday = 5;
+    t.tm_hour = 7;
+    t.tm_min = 8;
+    t.tm_sec = 9;
+    return t;
+}
+
+class RunLogTest : public ::testing::Test {
+protected:
+    void SetUp() override { SetLocalTimeSource(&FixedMoment); }
+    void TearDown() override { SetLocalTimeSource(nullptr); }
+    std::string LogPath() const { return dir_.File(RUN_LOG_FILE); }
+    ScopedTempDir dir_;
+};
+
+TEST_F(RunLogTest, EntryIsStampDirectlyFollowedByTextWithoutLineEnd) {
+    AppendRunLogEntry(LogPath(), "");
+    AppendRunLogEntry(LogPath(), "Not Exist ini file\n");
+    AppendRunLogEntry(LogPath(), "a");
+    AppendRunLogEntry(LogPath(), "b");
+    EXPECT_EQ(ReadFile(LogPath()),
+              "[26/01/05 07:08:09][26/01/05 07:08:09]Not Exist ini file\n"
+              "[26/01/05 07:08:09]a[26/01/05 07:08:09]b");
+}
+
+TEST_F(RunLogTest, RotatesAtExactlyTheLimitAndNotOneByteBefore) {
+    const std::string below(LOG_ROTATE_SIZE - 1, 'x');
+    WriteFile(LogPath(), below);
+    AppendRunLogEntry(LogPath(), "grows");
+    EXPECT_FALSE(PathExists(LogPath() + ".back"));
+    EXPECT_EQ(ReadFile(LogPath()), below + "[26/01/05 07:08:09]grows");
+
+    AppendRunLogEntry(LogPath(), "fresh");
+    EXPECT_EQ(ReadFile(LogPath() + ".back"), below + "[26/01/05 07:08:09]grows");
+    EXPECT_EQ(ReadFile(LogPath()), "[26/01/05 07:08:09]fresh");
+}
+
+TEST_F(RunLogTest, RotationOfAFileOfExactlyTheLimitReplacesAnOlderBackup) {
+    const std::string full(LOG_ROTATE_SIZE, 'y');
+    WriteFile(LogPath(), full);
+    WriteFile(LogPath() + ".back", "older generation");
+    AppendRunLogEntry(LogPath(), "next");
+    EXPECT_EQ(ReadFile(LogPath() + ".back"), full);
+    EXPECT_EQ(ReadFile(LogPath()), "[26/01/05 07:08:09]next");
+}
+
+TEST_F(RunLogTest, UnwritableLogLosesTheEntrySilently) {
+    AppendRunLogEntry(dir_.File("no-such-dir/Fernpost.log"), "lost");
+    EXPECT_FALSE(PathExists(dir_.File("no-such-dir")));
+}
+
+TEST(RunLogPathTest, DirectoryOfPathKeepsEverythingBeforeTheLastSeparator) {
+    EXPECT_EQ(DirectoryOfPath("/opt/fernpost/bin/fernpost"), "/opt/fernpost/bin");
+    EXPECT_EQ(DirectoryOfPath("/fernpost"), "");
+    EXPECT_EQ(DirectoryOfPath("fernpost"), "fernpost");
+    EXPECT_EQ(DirectoryOfPath("/ジョブ/表/fernpost"), "/ジョブ/表");
+}
+
+TEST(RunLogPathTest, ModuleDirectoryIsTheTestExecutablesDirectory) {
+    std::string directory = GetModuleDirectory();
+    ASSERT_FALSE(directory.empty());
+    EXPECT_TRUE(PathExists(directory + "/app_tests"));
+}
+
+TEST(ResourceTextTest, OnlyTheAboutStringExists) {
+    EXPECT_EQ(LoadResourceText(IDS_ABOUTBOX), "Fernpost のﾊﾞｰｼﾞｮﾝ情報(&A)...");
+    EXPECT_EQ(LoadResourceText(1001), "");
+    EXPECT_EQ(LoadResourceText(1003), "");
+}
+
+}  // namespace
