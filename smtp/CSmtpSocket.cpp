@@ -1,0 +1,120 @@
+// The blocking TCP socket of the SMTP session, on BSD sockets.
+#include "smtp/CSmtpSocket.h"
+
+#include <arpa/inet.h>
+#include <cerrno>
+#include <climits>
+#include <cstring>
+#include <netdb.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <poll.h>
+#include <unistd.h>
+
+#include "platform/LastError.h"
+#include "platform/WinsockError.h"
+
+namespace {
+
+// Looks `host` up as a host name: the first IPv4 address, or FALSE.
+BOOL LookUpIPv4Address(const char* host, in_addr& address) {
+    addrinfo hints {};
+    hints.ai_family = AF_INET;
+    hints.ai_socktype = SOCK_STREAM;
+    addrinfo* found = nullptr;
+    if (getaddrinfo(host, nullptr, &hints, &found) != 0 || found == nullptr) return FALSE;
+    BOOL result = FALSE;
+    for (const addrinfo* entry = found; entry != nullptr; entry = entry->ai_next) {
+        if (entry->ai_family == AF_INET && entry->ai_addrlen >= sizeof(sockaddr_in)) {
+            address = reinterpret_cast<const sockaddr_in*>(entry->ai_addr)->sin_addr;
+            result = TRUE;
+            break;
+        }
+    }
+    freeaddrinfo(found);
+    return result;
+}
+
+}  // namespace
+
+CSmtpSocket::~CSmtpSocket() { Close(); }
+
+BOOL CSmtpSocket::Create() {
+    Close();
+    m_hSocket = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (m_hSocket == INVALID_SOCKET) {
+        SetLastErrorFromErrno(errno);
+        return FALSE;
+    }
+    int noDelay = 1;
+    setsockopt(m_hSocket, IPPROTO_TCP, TCP_NODELAY, &noDelay, sizeof noDelay);
+    return TRUE;
+}
+
+BOOL CSmtpSocket::Connect(const char* host, int port) {
+    sockaddr_in address;
+    std::memset(&address, 0, sizeof address);
+    address.sin_family = AF_INET;
+    address.sin_port = htons(static_cast<std::uint16_t>(port));
+    address.sin_addr.s_addr = inet_addr(host);
+    if (address.sin_addr.s_addr == INADDR_NONE && !LookUpIPv4Address(host, address.sin_addr)) {
+        SetLastError(WSAEINVAL);
+        return FALSE;
+    }
+    return Connect(reinterpret_cast<const sockaddr*>(&address), sizeof address);
+}
+
+BOOL CSmtpSocket::Connect(const sockaddr* address, socklen_t length) {
+    if (connect(m_hSocket, address, length) == SOCKET_ERROR) {
+        SetLastErrorFromErrno(errno);
+        return FALSE;
+    }
+    return TRUE;
+}
+
+BOOL CSmtpSocket::Send(const void* data, std::size_t length) {
+    if (send(m_hSocket, data, length, MSG_NOSIGNAL) == SOCKET_ERROR) {
+        SetLastErrorFromErrno(errno);
+        return FALSE;
+    }
+    return TRUE;
+}
+
+int CSmtpSocket::Receive(void* buffer, int length) {
+    ssize_t count = recv(m_hSocket, buffer, length > 0 ? static_cast<std::size_t>(length) : 0, 0);
+    if (count < 0) {
+        SetLastErrorFromErrno(errno);
+        return SOCKET_ERROR;
+    }
+    return static_cast<int>(count);
+}
+
+BOOL CSmtpSocket::PollReadable(BOOL& readable) { return WaitReadable(readable, 0); }
+
+BOOL CSmtpSocket::WaitReadable(BOOL& readable, DWORD milliseconds) {
+    if (m_hSocket == INVALID_SOCKET) {
+        SetLastErrorFromErrno(EBADF);
+        return FALSE;
+    }
+    pollfd entry {m_hSocket, POLLIN, 0};
+    int timeout = milliseconds > INT_MAX ? INT_MAX : static_cast<int>(milliseconds);
+    int ready;
+    while ((ready = poll(&entry, 1, timeout)) == SOCKET_ERROR && errno == EINTR) {
+    }
+    if (ready == SOCKET_ERROR) {
+        SetLastErrorFromErrno(errno);
+        return FALSE;
+    }
+    if (entry.revents & POLLNVAL) {
+        SetLastErrorFromErrno(EBADF);
+        return FALSE;
+    }
+    readable = (ready > 0 && (entry.revents & (POLLIN | POLLHUP | POLLERR))) ? TRUE : FALSE;
+    return TRUE;
+}
+
+void CSmtpSocket::Close() {
+    if (m_hSocket == INVALID_SOCKET) return;
+    close(m_hSocket);
+    m_hSocket = INVALID_SOCKET;
+}

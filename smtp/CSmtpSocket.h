@@ -1,0 +1,71 @@
+// The blocking IPv4 TCP socket through which the SMTP session talks to its server. It owns one
+// handle and does no buffering, retrying or logging: every operation reports by its result, and
+// a failed operation leaves the reason in the last-error value (platform/LastError.h) as a
+// Winsock number (platform/WinsockError.h).
+#pragma once
+
+#include <cstddef>
+#include <sys/socket.h>
+
+#include "platform/Types.h"
+
+// The handle value of "no socket" (all bits set).
+inline constexpr int INVALID_SOCKET = -1;
+// The result of a failed Receive.
+inline constexpr int SOCKET_ERROR = -1;
+
+class CSmtpSocket {
+public:
+    // No socket; makes no platform call.
+    CSmtpSocket() = default;
+    // Closes the socket if one is open.
+    ~CSmtpSocket();
+    CSmtpSocket(const CSmtpSocket&) = delete;
+    CSmtpSocket& operator=(const CSmtpSocket&) = delete;
+
+    // Makes a blocking TCP socket (AF_INET, SOCK_STREAM, protocol 0) with TCP_NODELAY set, so
+    // that the small pieces of the data stream are not held back by delayed acknowledgements.
+    // A socket still open from before is closed first. FALSE when no socket can be made (last
+    // error from the call, for example 10024 WSAEMFILE).
+    BOOL Create();
+
+    // Connects to `host` (dotted IPv4 text, or else a host name, looked up for its first IPv4
+    // address) on `port` (host byte order). 127.0.0.1 is used without any lookup;
+    // 255.255.255.255 is the "no address" value of the conversion and is taken for a host
+    // name. A name that cannot be looked up: FALSE with last error 10022 (WSAEINVAL), no
+    // connection attempted, the handle left open. A failed connect: FALSE with the reason (for
+    // example 10061 WSAECONNREFUSED).
+    BOOL Connect(const char* host, int port);
+
+    // Connects to a prepared socket address of `length` bytes. FALSE with the reason when the
+    // connect call fails.
+    BOOL Connect(const sockaddr* address, socklen_t length);
+
+    // One send of `length` bytes from `data` (MSG_NOSIGNAL: a peer that has gone away never
+    // kills the process). TRUE unless the call fails; a shorter count sent is not re-sent.
+    // Zero bytes: TRUE. A send after the peer reset the connection: FALSE with 10054.
+    BOOL Send(const void* data, std::size_t length);
+
+    // One receive into `buffer` of capacity `length`: the number of bytes received, 0 when the
+    // peer has closed the connection, SOCKET_ERROR with the reason in the last error. The buffer
+    // is not terminated.
+    int Receive(void* buffer, int length);
+
+    // Readability test that never waits: TRUE with `readable` telling whether a Receive would
+    // return at once (data, a closed connection or a pending error all count as readable).
+    // FALSE, `readable` untouched, when the test itself fails (no socket: 10009 WSAEBADF).
+    BOOL PollReadable(BOOL& readable);
+
+    // As PollReadable, but waits up to `milliseconds` for the socket to become readable.
+    // Returns as soon as it is; `readable` FALSE after the full wait without it.
+    BOOL WaitReadable(BOOL& readable, DWORD milliseconds);
+
+    // Closes the socket if one is open; may be called any number of times.
+    void Close();
+
+    // The platform handle, INVALID_SOCKET when none is open.
+    int Handle() const { return m_hSocket; }
+
+private:
+    int m_hSocket = INVALID_SOCKET;
+};
