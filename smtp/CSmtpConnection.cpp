@@ -1,0 +1,271 @@
+// The SMTP conversation: session frame, reply reader and mail transaction.
+#include "smtp/CSmtpConnection.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <new>
+
+#include "logging/ErrorLog.h"
+#include "message/CSmtpAddress.h"
+#include "message/CSmtpAttachment.h"
+#include "message/CSmtpMessage.h"
+#include "platform/Clock.h"
+#include "platform/LastError.h"
+#include "platform/WinsockError.h"
+#include "smtp/SmtpWireText.h"
+
+namespace {
+
+// Reply codes the conversation expects (RFC 5321 4.2.2, 4.3.2).
+constexpr int REPLY_SERVICE_READY = 220;
+constexpr int REPLY_CLOSING = 221;
+constexpr int REPLY_OK = 250;
+constexpr int REPLY_START_MAIL_INPUT = 354;
+
+// Characters of a reply that carry its code.
+constexpr int REPLY_CODE_LENGTH = 3;
+
+// The last error as the number the log entries show.
+int LastErrorNumber() { return static_cast<int>(GetLastError()); }
+
+}  // namespace
+
+CSmtpConnection::~CSmtpConnection() {
+    if (m_bSessionOpen) Disconnect();
+}
+
+BOOL CSmtpConnection::Connect(const char* server, int port) {
+    if (!m_SMTP.Create()) {
+        WriteErrorLog(ERROR_LOG_FILE, "SMTPエラー:m_SMTP.Create[%d]", LastErrorNumber());
+        return FALSE;
+    }
+    if (!m_SMTP.Connect(server, port)) {
+        WriteErrorLog(ERROR_LOG_FILE,
+                      "SMTPエラー:m_SMTP.Connect[%d] Could not connect to the SMTP server %s on port %d",
+                      LastErrorNumber(), server, port);
+        return FALSE;
+    }
+    m_bSessionOpen = TRUE;
+    if (!ReadCommandResponse(REPLY_SERVICE_READY)) {
+        WriteErrorLog(ERROR_LOG_FILE, "SMTPエラー:ReadCommandResponse 220");
+        WriteErrorLog(ERROR_LOG_FILE, "SMTPエラー:An unexpected SMTP login response was received");
+        Disconnect();
+        return FALSE;
+    }
+    if (!SendText(FormatHeloCommand(LocalHeloName()))) {
+        Disconnect();
+        WriteErrorLog(ERROR_LOG_FILE, "SMTPエラー:An unexpected error occurred while sending the HELO command");
+        return FALSE;
+    }
+    if (!ReadCommandResponse(REPLY_OK)) {
+        Disconnect();
+        WriteErrorLog(ERROR_LOG_FILE, "SMTPエラー:ReadCommandResponse 250");
+        WriteErrorLog(ERROR_LOG_FILE, "SMTPエラー:An unexpected HELO response was received");
+        return FALSE;
+    }
+    return TRUE;
+}
+
+BOOL CSmtpConnection::Disconnect() {
+    if (!m_bSessionOpen) {
+        WriteErrorLog(ERROR_LOG_FILE, "Already disconnected from SMTP server");
+        m_SMTP.Close();
+        return FALSE;
+    }
+    if (!SendText(QUIT_COMMAND)) {
+        WriteErrorLog(ERROR_LOG_FILE, "SMTPエラー(%d):Failed in call to send QUIT command", LastErrorNumber());
+    }
+    BOOL result = ReadCommandResponse(REPLY_CLOSING);
+    if (!result) {
+        SetLastError(ERROR_BAD_COMMAND);
+        WriteErrorLog(ERROR_LOG_FILE, "SMTPエラー:ReadCommandResponse 221");
+        WriteErrorLog(ERROR_LOG_FILE, "An unexpected QUIT response was received");
+    }
+    m_bSessionOpen = FALSE;
+    m_SMTP.Close();
+    return result;
+}
+
+BOOL CSmtpConnection::ReadCommandResponse(int expectedCode) {
+    char buffer[SMTP_REPLY_BUFFER_SIZE];
+    char* extraBuffer = nullptr;
+    BOOL result = ReceiveReply(buffer, sizeof buffer, SMTP_REPLY_TERMINATOR, expectedCode, &extraBuffer,
+                               SMTP_REPLY_GROW_BY);
+    delete[] extraBuffer;
+    return result;
+}
+
+BOOL CSmtpConnection::ReceiveReply(char* buffer, int size, const char* terminator, int expectedCode,
+                                   char** extraBuffer, int growBy) {
+    const std::string_view ending(terminator != nullptr ? terminator : "");
+    if (buffer == nullptr || size < 1 || ending.empty() || extraBuffer == nullptr || growBy < 1) {
+        SetLastError(WSAEINVAL);
+        return FALSE;
+    }
+    char* current = buffer;
+    int received = 0;
+    DWORD start = GetTickCount();
+    for (;;) {
+        if (TickElapsed(start, GetTickCount()) > m_dwReplyTimeout) {
+            SetLastError(WSAETIMEDOUT);
+            return FailReply(current, received);
+        }
+        BOOL readable = FALSE;
+        if (!m_SMTP.WaitReadable(readable, SMTP_REPLY_POLL_INTERVAL_MS)) return FailReply(current, received);
+        if (!readable) continue;
+        const int asked = std::max(size - received - 1, 0);
+        const int count = m_SMTP.Receive(current + received, asked);
+        if (count == SOCKET_ERROR) return FailReply(current, received);
+        if (count == 0 && asked > 0) {
+            // The server has closed the connection: nothing more will come, but the wait runs
+            // to its time-out all the same, pausing instead of spinning.
+            Sleep(SMTP_REPLY_POLL_INTERVAL_MS);
+            continue;
+        }
+        const int searchFrom = std::max(received - static_cast<int>(ending.size()) + 1, 0);
+        received += count;
+        if (count > 0) start = GetTickCount();
+        current[received] = '\0';
+        if (count == asked) {
+            if (size > SMTP_REPLY_MAX_BUFFER_SIZE - growBy) {
+                SetLastError(WSAEMSGSIZE);
+                return FailReply(current, received);
+            }
+            char* grown = new (std::nothrow) char[size + growBy];
+            if (grown == nullptr) {
+                SetLastError(WSAENOBUFS);
+                return FailReply(current, received);
+            }
+            size += growBy;
+            std::memcpy(grown, current, static_cast<std::size_t>(received) + 1);
+            delete[] *extraBuffer;
+            *extraBuffer = grown;
+            current = grown;
+        }
+        const std::string_view text(current, static_cast<std::size_t>(received));
+        if (text.find(ending, static_cast<std::size_t>(searchFrom)) != std::string_view::npos) {
+            return CompleteReply(current, received, static_cast<int>(ending.size()), expectedCode);
+        }
+    }
+}
+
+BOOL CSmtpConnection::CompleteReply(const char* text, int received, int terminatorLength, int expectedCode) {
+    const int textLength = received - terminatorLength;
+    char codeField[REPLY_CODE_LENGTH + 1] = {};
+    std::memcpy(codeField, text, static_cast<std::size_t>(std::min(textLength, REPLY_CODE_LENGTH)));
+    int code = 0;
+    if (std::sscanf(codeField, "%d", &code) == 1) m_nLastReplyCode = code;
+    if (m_nLastReplyCode == expectedCode) return TRUE;
+    SetLastError(WSAEPROTONOSUPPORT);
+    m_strLastReply.assign(text, static_cast<std::size_t>(textLength));
+    return FALSE;
+}
+
+BOOL CSmtpConnection::FailReply(const char* text, int received) {
+    m_strLastReply.assign(text, static_cast<std::size_t>(received));
+    return FALSE;
+}
+
+BOOL CSmtpConnection::SendMessage(const CSmtpMessage& message) {
+    if (!SendText(FormatMailFromCommand(message.m_Sender.m_strAddress))) {
+        WriteErrorLog(ERROR_LOG_FILE, "SMTPエラー(%d):Failed in call to send MAIL command", LastErrorNumber());
+        return FALSE;
+    }
+    if (!ReadCommandResponse(REPLY_OK)) {
+        SetLastError(ERROR_BAD_COMMAND);
+        WriteErrorLog(ERROR_LOG_FILE, "SMTPエラー:ReadCommandResponse 250");
+        WriteErrorLog(ERROR_LOG_FILE, "SMTPエラー:An unexpected MAIL response was received");
+        return FALSE;
+    }
+    SendRecipients(message);
+    if (!SendText(DATA_COMMAND)) {
+        WriteErrorLog(ERROR_LOG_FILE, "SMTPエラー(%d):Failed in call to send MAIL command", LastErrorNumber());
+        return FALSE;
+    }
+    if (!ReadCommandResponse(REPLY_START_MAIL_INPUT)) {
+        SetLastError(ERROR_BAD_COMMAND);
+        WriteErrorLog(ERROR_LOG_FILE, "SMTPエラー:An unexpected DATA response was received");
+        return FALSE;
+    }
+    return SendMessageText(message);
+}
+
+BOOL CSmtpConnection::SendRecipient(const CSmtpAddress& address) {
+    if (!SendText(FormatRcptToCommand(address.m_strAddress))) {
+        WriteErrorLog(ERROR_LOG_FILE, "SMTPエラー(%d):Failed in call to send RCPT command", LastErrorNumber());
+        return FALSE;
+    }
+    if (!ReadCommandResponse(REPLY_OK)) {
+        SetLastError(ERROR_BAD_COMMAND);
+        WriteErrorLog(ERROR_LOG_FILE, "SMTPエラー:An unexpected RCPT response was received");
+        return FALSE;
+    }
+    return TRUE;
+}
+
+void CSmtpConnection::SendRecipients(const CSmtpMessage& message) {
+    for (int kind : {RECIPIENT_TO, RECIPIENT_CC, RECIPIENT_BCC}) {
+        for (int index = 0; index < message.RecipientCount(kind); ++index) {
+            const CSmtpAddress recipient = message.RecipientAt(index, kind);
+            if (!SendRecipient(recipient)) {
+                WriteErrorLog(ERROR_LOG_FILE, "%s", FormatRefusedRecipientEntry(recipient.m_strName).c_str());
+            }
+        }
+    }
+}
+
+BOOL CSmtpConnection::SendMessageText(const CSmtpMessage& message) {
+    if (!SendText(message.BuildHeader())) {
+        WriteErrorLog(ERROR_LOG_FILE, "SMTPエラー(%d):Failed in call to send the header", LastErrorNumber());
+        return FALSE;
+    }
+    const bool multipart = message.AttachmentCount() > 0;
+    if (multipart && !SendText(BODY_PART_HEADER)) {
+        WriteErrorLog(ERROR_LOG_FILE, "SMTPエラー(%d):Failed in call to send the body header", LastErrorNumber());
+        return FALSE;
+    }
+    if (!SendText(ConvertBodyForWire(message.m_strBody))) {
+        WriteErrorLog(ERROR_LOG_FILE, "SMTPエラー(%d):Failed in call to send the header", LastErrorNumber());
+        return FALSE;
+    }
+    if (!SendAttachments(message)) return FALSE;
+    if (multipart && !SendText(CLOSING_BOUNDARY)) {
+        WriteErrorLog(ERROR_LOG_FILE, "SMTPエラー(%d):Failed in call to send Mime attachment header",
+                      LastErrorNumber());
+        return FALSE;
+    }
+    if (!SendText(END_OF_DATA)) {
+        WriteErrorLog(ERROR_LOG_FILE, "SMTPエラー(%d):Failed in call to send end of message indicator",
+                      LastErrorNumber());
+        return FALSE;
+    }
+    if (!ReadCommandResponse(REPLY_OK)) {
+        SetLastError(ERROR_BAD_COMMAND);
+        WriteErrorLog(ERROR_LOG_FILE, "SMTPエラー:An unexpected end of message response was received");
+        return FALSE;
+    }
+    return TRUE;
+}
+
+BOOL CSmtpConnection::SendAttachments(const CSmtpMessage& message) {
+    for (int i = 0; i < message.AttachmentCount(); ++i) {
+        // A null entry is sent as an attachment that failed to load: empty names, no data.
+        const CSmtpAttachment* attachment = message.AttachmentAt(i);
+        const std::string partHeader = attachment != nullptr
+            ? FormatAttachmentPartHeader(attachment->FileName(), attachment->EncodedName())
+            : FormatAttachmentPartHeader("", "");
+        if (!SendText(partHeader)) {
+            WriteErrorLog(ERROR_LOG_FILE, "SMTPエラー(%d):Failed in call to send Mime attachment header",
+                          LastErrorNumber());
+            return FALSE;
+        }
+        const char* base64 = attachment != nullptr ? attachment->m_pBase64.get() : nullptr;
+        const std::size_t base64Length = attachment != nullptr ? attachment->m_nBase64Length : 0;
+        if (!m_SMTP.Send(base64, base64Length)) {
+            WriteErrorLog(ERROR_LOG_FILE, "SMTPエラー(%d):Failed in call to send the attachment", LastErrorNumber());
+            return FALSE;
+        }
+    }
+    return TRUE;
+}

@@ -1,0 +1,122 @@
+// One SMTP conversation with one server: opening it (TCP connect, 220 greeting, HELO), the
+// mail transaction (MAIL FROM, RCPT TO, DATA, the message text, the end of data), closing it
+// (QUIT, 221), and the reply reader every command uses. Every failure is written to the error
+// log "Fernpost.err" where it is found; the reason is left in the last-error value.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "platform/Types.h"
+#include "smtp/CSmtpSocket.h"
+
+class CSmtpAddress;
+class CSmtpMessage;
+
+// How long a reply wait may last without a received byte.
+inline constexpr DWORD SMTP_REPLY_TIMEOUT_MS = 5000;
+// The longest a reply wait sleeps or waits for readability in one pass.
+inline constexpr DWORD SMTP_REPLY_POLL_INTERVAL_MS = 250;
+// The reply buffer of ReadCommandResponse; one reply line (512 bytes at most, RFC 5321
+// 4.5.3.1.5) rarely needs more, and the reader grows it when it does.
+inline constexpr int SMTP_REPLY_BUFFER_SIZE = 256;
+// The step by which the reply reader grows its buffer.
+inline constexpr int SMTP_REPLY_GROW_BY = 4096;
+// The largest buffer the reply reader grows to: a server that sends a megabyte without ending
+// its reply line is not followed further (last error 10040, WSAEMSGSIZE).
+inline constexpr int SMTP_REPLY_MAX_BUFFER_SIZE = 1 << 20;
+// The end of a reply line.
+inline constexpr const char* SMTP_REPLY_TERMINATOR = "\r\n";
+// m_nLastReplyCode before the first reply: not a reply code.
+inline constexpr int SMTP_NO_REPLY_CODE = -1;
+
+class CSmtpConnection {
+public:
+    // No socket, session closed, no last reply, reply time-out 5000 ms.
+    CSmtpConnection() = default;
+    // Ends a session that is still open with Disconnect (QUIT); the socket closes itself.
+    ~CSmtpConnection();
+    CSmtpConnection(const CSmtpConnection&) = delete;
+    CSmtpConnection& operator=(const CSmtpConnection&) = delete;
+
+    // Opens the session with `server` (host name or dotted IPv4 text) on `port`: TCP connect,
+    // greeting 220, "HELO <local host name>", 250. TRUE only when HELO was answered with 250.
+    // Failures, with their entries in the error log:
+    //  - no socket: "SMTPエラー:m_SMTP.Create[%d]"; last error from the socket call.
+    //  - lookup or connect failed: "SMTPエラー:m_SMTP.Connect[%d] Could not connect to the SMTP
+    //    server %s on port %d"; 10022 for a name that cannot be looked up, else the connect's
+    //    reason. The session stays closed (no QUIT); the socket closes with the object.
+    //  - greeting not 220 or its wait failed: "SMTPエラー:ReadCommandResponse 220", "SMTPエラー:
+    //    An unexpected SMTP login response was received", then Disconnect's entries.
+    //  - HELO not sent: Disconnect's entries, then "SMTPエラー:An unexpected error occurred
+    //    while sending the HELO command".
+    //  - HELO not answered 250: Disconnect's entries, then "SMTPエラー:ReadCommandResponse 250",
+    //    "SMTPエラー:An unexpected HELO response was received".
+    // After the last three the session is already closed; the last error is 22 when the QUIT
+    // exchange failed, else the reason of the failed step.
+    BOOL Connect(const char* server, int port);
+
+    // Ends the session: "QUIT", 221, and closes the socket in every case. TRUE only when 221
+    // came. Entries: "SMTPエラー(%d):Failed in call to send QUIT command" when QUIT cannot be
+    // sent (the reply is awaited all the same); "SMTPエラー:ReadCommandResponse 221" and "An
+    // unexpected QUIT response was received" (last error 22) when no 221 came; "Already
+    // disconnected from SMTP server" (FALSE, last error unchanged) on a closed session.
+    BOOL Disconnect();
+
+    // Waits for one reply (ReceiveReply with a 256-byte buffer, terminator CR LF, growth step
+    // 4096) and compares its code with `expectedCode`. Writes nothing to the log.
+    virtual BOOL ReadCommandResponse(int expectedCode);
+
+    // The reply reader. Collects bytes into `buffer` (`size` bytes) until they hold `terminator`,
+    // then scans the code from the first three characters (a text without a number there keeps
+    // the previous code) and compares it with `expectedCode`. A reply is complete at the first
+    // terminator; bytes received with it belong to it. Each pass waits up to 250 ms for the
+    // socket to become readable; the wait fails when nothing was received for more than 5000 ms
+    // (measured on the wrapping tick counter). A closed connection adds nothing and is paused
+    // on, not spun on, until that time-out. When a receive fills the buffer, the reader
+    // allocates one `growBy` bytes larger, records it in `*extraBuffer` (null on entry; the
+    // caller releases it with delete[] whatever the result) and goes on in it. NUL bytes are
+    // ordinary bytes. Results: TRUE for the expected code (m_strLastReply unchanged); FALSE with
+    // last error 10043 and the reply without its terminator in m_strLastReply for another code;
+    // FALSE with 10060 (time-out), with the failed socket call's reason, or with 10040 (no
+    // terminator within 1 MiB) / 10055 (no memory), the bytes so far in m_strLastReply.
+    virtual BOOL ReceiveReply(char* buffer, int size, const char* terminator, int expectedCode,
+                              char** extraBuffer, int growBy);
+
+    // The text of the last reply that failed its check, or of the last failed wait.
+    std::string GetLastReply() const { return m_strLastReply; }
+
+    // Sends `message` over the open session: MAIL FROM, RCPT TO for every To, Cc and Bcc
+    // recipient in that order, DATA, the header, the body (CR LF line ends), each attachment's
+    // part and the end of data. A refused recipient is logged (its RCPT entry, then the
+    // refused-recipient entry with the display name) and skipped; every other failure ends the
+    // transaction with its entry and FALSE, nothing sent to abort it. TRUE only when the end of
+    // data was answered 250.
+    BOOL SendMessage(const CSmtpMessage& message);
+
+    // "RCPT TO:<address>" and its reply. FALSE with "SMTPエラー(%d):Failed in call to send RCPT
+    // command" when it cannot be sent, or with last error 22 and "SMTPエラー:An unexpected RCPT
+    // response was received" when the reply is not 250.
+    BOOL SendRecipient(const CSmtpAddress& address);
+
+protected:
+    CSmtpSocket m_SMTP;
+    BOOL m_bSessionOpen = FALSE;
+    std::string m_strLastReply;
+    const DWORD m_dwReplyTimeout = SMTP_REPLY_TIMEOUT_MS;
+    int m_nLastReplyCode = SMTP_NO_REPLY_CODE;
+
+private:
+    // One send of the whole text.
+    BOOL SendText(std::string_view text) { return m_SMTP.Send(text.data(), text.size()); }
+    // RCPT TO for every recipient, To, Cc, Bcc; each refusal logged, none stops the others.
+    void SendRecipients(const CSmtpMessage& message);
+    // The message text after DATA was accepted, the end of data and its reply.
+    BOOL SendMessageText(const CSmtpMessage& message);
+    // Each attachment's part header and base64 text.
+    BOOL SendAttachments(const CSmtpMessage& message);
+    // The reply of `received` bytes held the terminator: checks its code.
+    BOOL CompleteReply(const char* text, int received, int terminatorLength, int expectedCode);
+    // A failed wait: keeps the bytes so far in m_strLastReply; FALSE.
+    BOOL FailReply(const char* text, int received);
+};
