@@ -1,0 +1,72 @@
+// The program as a process, sending each sample job through the private strict Postfix; every
+// delivered copy is then compared with the job by check_mail.py (names, addresses, subject,
+// body, attachment names and bytes, no Bcc in the header, one copy per recipient).
+#include "InteropTest.h"
+
+#include <iconv.h>
+
+namespace {
+
+const double PROGRAM_TIMEOUT_SECONDS = 120;  // the program's own reply waits are 5 s each
+
+// A log file's Shift-JIS text made readable in a failure message.
+std::string Readable(const std::string& label, const std::string& sjis) {
+    if (sjis.empty()) return "--- " + label + ": (empty)\n";
+    std::string out(sjis.size() * 3 + 4, '\0');
+    iconv_t converter = iconv_open("UTF-8//TRANSLIT", "CP932");
+    char* in = const_cast<char*>(sjis.data());
+    size_t inLeft = sjis.size();
+    char* outPtr = out.data();
+    size_t outLeft = out.size();
+    if (converter != reinterpret_cast<iconv_t>(-1)) {
+        while (inLeft > 0 && iconv(converter, &in, &inLeft, &outPtr, &outLeft) == static_cast<size_t>(-1) &&
+               outLeft > 0) {
+            *outPtr++ = '?';  // a byte that is not CP932
+            --outLeft;
+            ++in;
+            --inLeft;
+        }
+        iconv_close(converter);
+    }
+    out.resize(out.size() - outLeft);
+    return "--- " + label + ":\n" + out + "\n";
+}
+
+using SampleFactory = SampleJob (*)();
+
+class FernpostThroughPostfix : public InteropTest, public testing::WithParamInterface<SampleFactory> {
+protected:
+    // Runs a copy of the program beside the job's files (so its run log stays there).
+    ProgramResult RunFernpost(const std::string& jobFile) {
+        return RunProgram(CopyProgramInto(work_), {"-inifile:" + jobFile}, work_, PROGRAM_TIMEOUT_SECONDS);
+    }
+
+    std::string ProgramLogs() {
+        return Readable("run log Fernpost.log", ReadFile(work_ + "/Fernpost.log")) +
+               Readable("error log log/Fernpost.err", ReadFile(work_ + "/log/Fernpost.err"));
+    }
+};
+
+TEST_P(FernpostThroughPostfix, DeliversTheJobAsWritten) {
+    SampleJob job = GetParam()();
+    ProgramResult run = RunFernpost(job.WriteFiles(work_));
+    EXPECT_TRUE(run.exited) << "the program did not end by itself";
+    EXPECT_EQ(run.exitStatus, 0);
+    EXPECT_EQ(Output(run), "") << "the program printed something";
+    // A successful send writes no log entry at all.
+    EXPECT_FALSE(PathExists(work_ + "/Fernpost.log")) << ProgramLogs();
+    EXPECT_FALSE(PathExists(work_ + "/log/Fernpost.err")) << ProgramLogs();
+
+    bool allCopies = WaitForAllCopies(job);
+    EXPECT_TRUE(allCopies) << "expected " << job.RecipientCount() << " delivered copies\n"
+                           << ProgramLogs() << ServerLog();
+    ASSERT_FALSE(postfix_->DeliveredFiles().empty()) << "nothing was delivered";
+    ProgramResult check = CheckDeliveredMail();
+    EXPECT_EQ(check.exitStatus, 0) << Output(check) << ProgramLogs() << ServerLog();
+}
+
+INSTANTIATE_TEST_SUITE_P(Samples, FernpostThroughPostfix,
+                         testing::Values(&SampleJob::AsciiOnly, &SampleJob::Japanese, &SampleJob::DotLines),
+                         [](const testing::TestParamInfo<SampleFactory>& info) { return info.param().title; });
+
+}  // namespace
