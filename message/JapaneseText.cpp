@@ -73,20 +73,55 @@ constexpr CodeBitmap MakeConvertibleBitmap() {
 
 constexpr CodeBitmap CONVERTIBLE_CODES = MakeConvertibleBitmap();
 
+// The conversion relies on it: every convertible code is a lead byte with a valid trail byte.
+constexpr bool RangesHoldOnlyDoubleByteCharacters() {
+    for (const CodeRange& range : CONVERTIBLE_RANGES) {
+        if (!IsShiftJisLeadByte(range.firstLead) || !IsShiftJisLeadByte(range.lastLead)) return false;
+        if (range.firstLead >= 0xA0 && range.firstLead < 0xE0) return false;
+        if (!IsShiftJisTrailByte(range.firstTrail) || !IsShiftJisTrailByte(range.lastTrail)) return false;
+        if (range.firstTrail <= 0x7F && range.lastTrail >= 0x7F) return false;
+    }
+    return true;
+}
+static_assert(RangesHoldOnlyDoubleByteCharacters());
+
 // The standard Shift_JIS to JIS X 0208 arithmetic: each lead byte covers two rows, the trail
 // byte selects the row (below 0x9F the odd row, else the even one) and the cell (0x21-0x7E).
-inline void ShiftJisToJisBytes(unsigned char lead, unsigned char trail, char jis[2]) {
-    unsigned adjustedLead = lead >= 0xE0 ? lead - 0x40u : lead;
-    unsigned row = (adjustedLead - 0x81u) * 2 + 0x21u;
-    unsigned cell;
-    if (trail >= 0x9F) {
-        row += 1;
-        cell = trail - 0x7Eu;
-    } else {
-        cell = trail - 0x1Fu - (trail >= 0x80 ? 1u : 0u);  // 0x7F is no trail byte
+// Held as three small tables so that the conversion of a character takes no branch.
+using ByteTable = std::array<unsigned char, 256>;
+
+constexpr ByteTable MakeFirstRowOfLead() {
+    ByteTable rows {};
+    for (unsigned lead = 0x81; lead <= 0xFC; ++lead) {
+        unsigned adjusted = lead >= 0xE0 ? lead - 0x40 : lead;
+        rows[lead] = static_cast<unsigned char>((adjusted - 0x81) * 2 + 0x21);
     }
-    jis[0] = static_cast<char>(row);
-    jis[1] = static_cast<char>(cell);
+    return rows;
+}
+
+constexpr ByteTable MakeRowStepOfTrail() {
+    ByteTable steps {};
+    for (unsigned trail = 0x9F; trail <= 0xFC; ++trail) steps[trail] = 1;
+    return steps;
+}
+
+constexpr ByteTable MakeCellOfTrail() {
+    ByteTable cells {};
+    for (unsigned trail = 0x40; trail <= 0xFC; ++trail) {
+        if (trail >= 0x9F) cells[trail] = static_cast<unsigned char>(trail - 0x7E);
+        else if (trail >= 0x80) cells[trail] = static_cast<unsigned char>(trail - 0x20);  // 0x7F is no trail byte
+        else cells[trail] = static_cast<unsigned char>(trail - 0x1F);
+    }
+    return cells;
+}
+
+constexpr ByteTable FIRST_ROW_OF_LEAD = MakeFirstRowOfLead();
+constexpr ByteTable ROW_STEP_OF_TRAIL = MakeRowStepOfTrail();
+constexpr ByteTable CELL_OF_TRAIL = MakeCellOfTrail();
+
+inline void ShiftJisToJisBytes(unsigned char lead, unsigned char trail, char jis[2]) {
+    jis[0] = static_cast<char>(FIRST_ROW_OF_LEAD[lead] + ROW_STEP_OF_TRAIL[trail]);
+    jis[1] = static_cast<char>(CELL_OF_TRAIL[trail]);
 }
 
 // ---- output sinks: the same walk counts, then writes ------------------------------------------
@@ -141,7 +176,7 @@ constexpr std::uint64_t EACH_BYTE_80 = 0x8080808080808080ULL;
 constexpr std::uint64_t EACH_BYTE_CR = EACH_BYTE_01 * CR;
 constexpr std::size_t WORD_BYTES = sizeof(std::uint64_t);
 
-// True when the eight bytes are 7-bit and none is CR: then none is special for either walk.
+// True when the eight bytes at `p` are 7-bit and none is CR: then none is special for either walk.
 inline bool IsPlainAsciiWord(const unsigned char* p) {
     std::uint64_t word;
     std::memcpy(&word, p, WORD_BYTES);
@@ -150,11 +185,18 @@ inline bool IsPlainAsciiWord(const unsigned char* p) {
     return ((word & EACH_BYTE_80) | hasCr) == 0;
 }
 
+// The same for four words at once.
+constexpr std::size_t BLOCK_BYTES = 4 * WORD_BYTES;
+inline bool IsPlainAsciiBlock(const unsigned char* p) {
+    return IsPlainAsciiWord(p) & IsPlainAsciiWord(p + WORD_BYTES) & IsPlainAsciiWord(p + 2 * WORD_BYTES) &
+           IsPlainAsciiWord(p + 3 * WORD_BYTES);
+}
+
 // The first special byte at or after `p`, or `end`.
 const unsigned char* SkipCopiedBytes(const unsigned char* p, const unsigned char* end, const ByteClass& special) {
     for (;;) {
-        while (static_cast<std::size_t>(end - p) >= WORD_BYTES && IsPlainAsciiWord(p)) p += WORD_BYTES;
-        const unsigned char* stop = static_cast<std::size_t>(end - p) > WORD_BYTES ? p + WORD_BYTES : end;
+        while (static_cast<std::size_t>(end - p) >= BLOCK_BYTES && IsPlainAsciiBlock(p)) p += BLOCK_BYTES;
+        const unsigned char* stop = static_cast<std::size_t>(end - p) > BLOCK_BYTES ? p + BLOCK_BYTES : end;
         while (p != stop && !special[*p]) ++p;
         if (p == end || special[*p]) return p;
     }
@@ -166,67 +208,115 @@ inline bool HasTrailByte(const unsigned char* p, const unsigned char* end) {
 
 // ---- widening ----------------------------------------------------------------------------------
 
+// The widening correspondence gathered into flat tables once, so that the walk looks a
+// character up without a call: the full-width form of each half-width byte, and the precomposed
+// form (or none) of each half-width byte followed by each sound mark.
+struct WideningTables {
+    static constexpr unsigned char FIRST = 0xA1;
+    static constexpr std::size_t COUNT = 0xDF - 0xA1 + 1;
+    std::array<std::array<char, 2>, COUNT> fullWidth {};
+    std::array<std::array<char, 2>, COUNT * 2> precomposed {};  // [kana * 2 + mark]
+    std::array<bool, COUNT * 2> hasPrecomposed {};
+
+    WideningTables() {
+        for (std::size_t i = 0; i < COUNT; ++i) {
+            unsigned char kana = static_cast<unsigned char>(FIRST + i);
+            std::memcpy(fullWidth[i].data(), FullWidthForm(kana), 2);
+            for (unsigned char mark : {HALF_WIDTH_VOICED_MARK, HALF_WIDTH_SEMI_VOICED_MARK}) {
+                std::size_t slot = i * 2 + (mark - HALF_WIDTH_VOICED_MARK);
+                const char* form = PrecomposedForm(kana, mark);
+                hasPrecomposed[slot] = form != nullptr;
+                if (form != nullptr) std::memcpy(precomposed[slot].data(), form, 2);
+            }
+        }
+    }
+};
+
+const WideningTables& Widening() {
+    static const WideningTables tables;
+    return tables;
+}
+
+inline bool IsSoundMark(unsigned char byte) {
+    return byte == HALF_WIDTH_VOICED_MARK || byte == HALF_WIDTH_SEMI_VOICED_MARK;
+}
+
+// Widens the characters from `p` up to the next byte that is copied unchanged; returns the
+// position after them.
+template <class Sink>
+const unsigned char* WidenSpecialRun(const unsigned char* p, const unsigned char* end, const WideningTables& tables,
+                                     Sink& out) {
+    while (p != end && WIDENING_SPECIAL[*p]) {
+        if (IsShiftJisLeadByte(*p)) {  // a run of double-byte characters is copied in one piece
+            const unsigned char* run = p;
+            while (run != end && IsShiftJisLeadByte(*run)) run += HasTrailByte(run, end) ? 2 : 1;
+            out.Put(reinterpret_cast<const char*>(p), static_cast<std::size_t>(run - p));
+            p = run;
+            continue;
+        }
+        std::size_t index = *p - WideningTables::FIRST;
+        if (end - p >= 2 && IsSoundMark(p[1])) {
+            std::size_t slot = index * 2 + (p[1] - HALF_WIDTH_VOICED_MARK);
+            if (tables.hasPrecomposed[slot]) {
+                out.Put(tables.precomposed[slot].data(), 2);
+                p += 2;
+                continue;
+            }
+        }
+        out.Put(tables.fullWidth[index].data(), 2);  // a sound mark after it is widened on its own next
+        p += 1;
+    }
+    return p;
+}
+
 template <class Sink>
 void WidenInto(std::string_view source, Sink& out) {
     const unsigned char* p = reinterpret_cast<const unsigned char*>(source.data());
     const unsigned char* end = p + source.size();
+    const WideningTables& tables = Widening();
     while (p != end) {
         const unsigned char* special = SkipCopiedBytes(p, end, WIDENING_SPECIAL);
         out.Put(reinterpret_cast<const char*>(p), static_cast<std::size_t>(special - p));
-        p = special;
-        if (p == end) break;
-        if (IsShiftJisLeadByte(*p)) {
-            std::size_t length = HasTrailByte(p, end) ? 2 : 1;
-            out.Put(reinterpret_cast<const char*>(p), length);
-            p += length;
-            continue;
-        }
-        const char* precomposed = end - p >= 2 ? PrecomposedForm(p[0], p[1]) : nullptr;
-        if (precomposed != nullptr) {
-            out.Put(precomposed, 2);
-            p += 2;
-        } else {
-            out.Put(FullWidthForm(*p), 2);  // a sound mark after it is widened on its own next
-            p += 1;
-        }
+        p = WidenSpecialRun(special, end, tables, out);
     }
 }
 
 // ---- conversion --------------------------------------------------------------------------------
 
+inline bool IsConvertibleCode(unsigned code) {
+    return (CONVERTIBLE_CODES[code / BITS_PER_WORD] >> (code % BITS_PER_WORD)) & 1u;
+}
+
+// True when a convertible double-byte character starts at `p` (its lead and trail bytes are
+// then valid: the table holds no other codes).
+inline bool StartsConvertibleCharacter(const unsigned char* p, const unsigned char* end) {
+    return end - p >= 2 && IsConvertibleCode(unsigned {p[0]} << 8 | p[1]);
+}
+
+// Converts the lead bytes and CRs from `p` up to the next byte that is copied unchanged;
+// returns the position after them. `jisMode` is the mode before and after.
 template <class Sink>
-void ConvertInto(std::string_view source, Sink& out) {
-    const unsigned char* p = reinterpret_cast<const unsigned char*>(source.data());
-    const unsigned char* end = p + source.size();
-    bool jisMode = false;
-    auto leaveJisMode = [&] {
-        if (jisMode) out.Put(ENTER_ASCII, sizeof ENTER_ASCII);
-        jisMode = false;
-    };
-    while (p != end) {
-        const unsigned char* special = SkipCopiedBytes(p, end, CONVERSION_SPECIAL);
-        if (special != p) {
-            leaveJisMode();
-            out.Put(reinterpret_cast<const char*>(p), static_cast<std::size_t>(special - p));
-            p = special;
-            if (p == end) break;
-        }
+const unsigned char* ConvertSpecialRun(const unsigned char* p, const unsigned char* end, bool& jisMode, Sink& out) {
+    while (p != end && CONVERSION_SPECIAL[*p]) {
         if (*p == CR) {
-            leaveJisMode();
+            if (jisMode) out.Put(ENTER_ASCII, sizeof ENTER_ASCII);
+            jisMode = false;
             out.Put(static_cast<char>(LF));
             p += (end - p >= 2 && p[1] == LF) ? 2 : 1;
             continue;
         }
-        bool paired = HasTrailByte(p, end);
-        if (paired && IsConvertibleKanji(unsigned {p[0]} << 8 | p[1])) {
+        if (StartsConvertibleCharacter(p, end)) {
             if (!jisMode) out.Put(ENTER_JIS_X_0208, sizeof ENTER_JIS_X_0208);
             jisMode = true;
-            char jis[2];
-            ShiftJisToJisBytes(p[0], p[1], jis);
-            out.Put(jis, 2);
-            p += 2;
+            do {
+                char jis[2];
+                ShiftJisToJisBytes(p[0], p[1], jis);
+                out.Put(jis, 2);
+                p += 2;
+            } while (StartsConvertibleCharacter(p, end));
             continue;
         }
+        bool paired = HasTrailByte(p, end);
         // A rejected character, or a lead byte without its trail byte (the byte after it is then
         // handled on its own): ESC ( B is written even in ASCII mode.
         out.Put(ENTER_ASCII, sizeof ENTER_ASCII);
@@ -234,7 +324,24 @@ void ConvertInto(std::string_view source, Sink& out) {
         jisMode = false;
         p += paired ? 2 : 1;
     }
-    leaveJisMode();
+    return p;
+}
+
+template <class Sink>
+void ConvertInto(std::string_view source, Sink& out) {
+    const unsigned char* p = reinterpret_cast<const unsigned char*>(source.data());
+    const unsigned char* end = p + source.size();
+    bool jisMode = false;
+    while (p != end) {
+        const unsigned char* special = SkipCopiedBytes(p, end, CONVERSION_SPECIAL);
+        if (special != p) {
+            if (jisMode) out.Put(ENTER_ASCII, sizeof ENTER_ASCII);
+            jisMode = false;
+            out.Put(reinterpret_cast<const char*>(p), static_cast<std::size_t>(special - p));
+        }
+        p = ConvertSpecialRun(special, end, jisMode, out);
+    }
+    if (jisMode) out.Put(ENTER_ASCII, sizeof ENTER_ASCII);
 }
 
 }  // namespace
@@ -247,10 +354,7 @@ std::string ShiftJisToJis(std::string_view source) {
     return BuildSized([source](auto& sink) { ConvertInto(source, sink); });
 }
 
-bool IsConvertibleKanji(unsigned int code) {
-    if (code >= CODE_COUNT) return false;
-    return (CONVERTIBLE_CODES[code / BITS_PER_WORD] >> (code % BITS_PER_WORD)) & 1u;
-}
+bool IsConvertibleKanji(unsigned int code) { return code < CODE_COUNT && IsConvertibleCode(code); }
 
 std::string EncodeHeaderWord(std::string_view source) {
     constexpr std::size_t startLength = sizeof ENCODED_WORD_START - 1;
