@@ -12,7 +12,6 @@
 
 namespace {
 
-constexpr const char* MAILER_NAME = "Vex MAILER v1.0";
 constexpr const char* PARSE_FAILED_TEXT = "An error occurred while parsing the recipients string";
 
 constexpr char CR = '\r';

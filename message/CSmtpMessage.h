@@ -16,6 +16,9 @@ enum RecipientKind { RECIPIENT_TO = 0, RECIPIENT_CC = 1, RECIPIENT_BCC = 2 };
 // The fixed MIME boundary of a multipart mail.
 inline constexpr const char* MIME_BOUNDARY = "#BOUNDARY#";
 
+// The X-Mailer value of every mail.
+inline constexpr const char* MAILER_NAME = "Vex MAILER v1.0";
+
 class CSmtpMessage {
 public:
     CSmtpMessage();
@@ -25,24 +28,33 @@ public:
     int AppendRecipient(const CSmtpAddress& address, int kind);
     // Number of addresses in the list of `kind`; 0 for another kind.
     int RecipientCount(int kind) const;
-    // Copy of entry `index` (0 .. count - 1) of the list of `kind`; an empty record for another kind.
+    // Copy of entry `index` (0 .. count - 1) of the list of `kind`; an empty record for another
+    // kind or an index outside the list.
     CSmtpAddress RecipientAt(int index, int kind) const;
 
     // Appends a non-owning pointer; its index.
     int AppendAttachment(CSmtpAttachment* attachment);
     int AttachmentCount() const;
+    // The pointer at `index` (0 .. count - 1); nullptr for an index outside the list.
     CSmtpAttachment* AttachmentAt(int index) const;
 
     // Stores the body and dot-stuffs it: one more "." before every "." that starts a line as
-    // the body goes out on the wire (at the start, after every LF and after every lone CR).
+    // the body goes out on the wire, that is at the start, after every LF and after every CR
+    // (ShiftJisToJis turns CR LF and a lone CR into LF, and every LF goes out as CR LF).
     void AssignBody(std::string_view body);
 
     // Splits a recipients text ("," or ";" separated, "Name <address>" or "address") into the
-    // list of `kind`. On a malformed token: last error 13, the error-log entry "An error
-    // occurred while parsing the recipients string", FALSE (earlier tokens stay appended).
+    // list of `kind`: white space around name and address is dropped, so is anything after the
+    // ">"; a token without address is skipped; quotes mean nothing. TRUE when the whole text was
+    // read. On a malformed token (a "<" with no ">" after it): last error ERROR_INVALID_DATA, the
+    // error-log entry "An error occurred while parsing the recipients string", FALSE; earlier
+    // tokens stay appended, later ones are not read.
     BOOL ParseRecipients(std::string_view recipients, int kind);
 
-    // The complete header text, ending in the empty line; reads the clock.
+    // The complete header text, ending in the empty line: From, To (always, maybe empty), Cc
+    // (only when there are Cc addresses), Subject, Date (from LocalTimeNow()), X-Mailer and the
+    // MIME lines (multipart/mixed with MIME_BOUNDARY when there is an attachment). Display names
+    // and the subject are single encoded words of any length; no line is folded.
     virtual std::string BuildHeader() const;
 
     CSmtpAddress m_Sender;

@@ -9,13 +9,16 @@
 // Replaces every half-width katakana byte (0xA1-0xDF) by its full-width Shift-JIS character; a
 // kana followed by a voiced or semi-voiced sound mark becomes the precomposed character where
 // one exists (ｶﾞ -> ガ), else the two full-width characters (ｱﾞ -> ア゛). Lead bytes are copied
-// with their following byte; every other byte is copied.
+// with their trail byte; every other byte is copied. The result is at most twice as long.
 std::string WidenHalfWidthKana(std::string_view source);
 
 // Converts Shift-JIS to ISO-2022-JP: convertible two-byte characters become JIS X 0208 codes
-// between ESC $ B and ESC ( B (one pair per run); a rejected character (vendor rows, or a lead
-// byte without a valid trail byte) becomes ESC ( B "??"; CR LF and a lone CR become LF; every
-// other byte is copied. The result never ends in JIS X 0208 mode.
+// between ESC $ B and ESC ( B (one pair per run); a rejected character (vendor rows) becomes
+// ESC ( B "??", and so does a lead byte without a valid trail byte (0x40-0x7E, 0x80-0xFC), the
+// byte after it then being converted on its own (a line feed after a cut character stays); CR LF
+// and a lone CR become LF, the byte after a lone CR kept; every other byte is copied, zero bytes
+// included. The result never ends in JIS X 0208 mode; it holds no CR, and every line end of the
+// source is one LF in it. Runs at memory speed: two passes (count, write), one allocation.
 std::string ShiftJisToJis(std::string_view source);
 
 // True when the two-byte Shift-JIS code (lead * 256 + trail) is converted by ShiftJisToJis.
