@@ -12,6 +12,7 @@ namespace {
 
 const double SCRIPT_TIMEOUT_SECONDS = 60;  // the script bounds its own waits well below this
 const int DELIVERY_POLL_MS = 100;      // how often the Maildir is looked at
+const DWORD NOTHING_QUEUED_GRACE_MS = 2000;  // an accepted mail is queued within milliseconds
 const std::size_t LOG_TAIL_BYTES = 3000;
 
 std::string ScriptPath() { return std::string(FERNPOST_SOURCE_DIR) + "/scripts/postfix-private"; }
@@ -53,10 +54,22 @@ std::vector<std::string> PrivatePostfix::DeliveredFiles() const {
 bool PrivatePostfix::WaitForDeliveries(std::size_t count, int timeoutMs) const {
     DWORD start = GetTickCount();
     while (DeliveredFiles().size() < count) {
-        if (TickElapsed(start, GetTickCount()) >= static_cast<DWORD>(timeoutMs)) return false;
+        DWORD elapsed = TickElapsed(start, GetTickCount());
+        if (elapsed >= static_cast<DWORD>(timeoutMs)) return false;
+        if (elapsed >= NOTHING_QUEUED_GRACE_MS && !QueuedAnything()) return false;
         Sleep(DELIVERY_POLL_MS);
     }
     return true;
+}
+
+bool PrivatePostfix::QueuedAnything() const {
+    // The queue manager logs "from=<sender>, size=..., nrcpt=..." for every mail it takes on.
+    std::string log = ReadFile(directory_ + "/maillog");
+    for (std::size_t at = log.find("postfix/qmgr"); at != std::string::npos; at = log.find("postfix/qmgr", at + 1)) {
+        std::size_t lineEnd = log.find('\n', at);
+        if (log.substr(at, lineEnd - at).find(" from=<") != std::string::npos) return true;
+    }
+    return false;
 }
 
 std::string PrivatePostfix::LogTail() const {

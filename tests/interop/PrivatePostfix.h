@@ -23,8 +23,11 @@ public:
 
     // The files delivered so far, full paths, sorted.
     std::vector<std::string> DeliveredFiles() const;
-    // Waits until at least `count` files have been delivered, at most `timeoutMs`.
+    // Waits until at least `count` files have been delivered, at most `timeoutMs`; gives up
+    // early when the server has queued nothing at all (for a client that has already ended).
     bool WaitForDeliveries(std::size_t count, int timeoutMs) const;
+    // True when the server has accepted a mail into its queue.
+    bool QueuedAnything() const;
     // The last lines of the instance's log, for failure messages.
     std::string LogTail() const;
 
