@@ -34,7 +34,7 @@ std::string Readable(const std::string& label, const std::string& sjis) {
 
 using SampleFactory = SampleJob (*)();
 
-class FernpostThroughPostfix : public InteropTest, public testing::WithParamInterface<SampleFactory> {
+class FernpostRun : public InteropTest {
 protected:
     // Runs a copy of the program beside the job's files (so its run log stays there).
     ProgramResult RunFernpost(const std::string& jobFile) {
@@ -45,28 +45,55 @@ protected:
         return Readable("run log Fernpost.log", ReadFile(work_ + "/Fernpost.log")) +
                Readable("error log log/Fernpost.err", ReadFile(work_ + "/log/Fernpost.err"));
     }
+
+    // Runs the program on `job` and waits for the copies the server must deliver.
+    void Send(const SampleJob& job) {
+        ProgramResult run = RunFernpost(job.WriteFiles(work_));
+        EXPECT_TRUE(run.exited) << "the program did not end by itself";
+        EXPECT_EQ(run.exitStatus, 0);
+        EXPECT_EQ(Output(run), "") << "the program printed something";
+        bool allCopies = WaitForAllCopies(job);
+        EXPECT_TRUE(allCopies) << "expected " << job.RecipientCount() << " delivered copies\n"
+                               << ProgramLogs() << ServerLog();
+    }
+
+    // Compares every delivered copy with the job.
+    void CheckDelivered() {
+        ASSERT_FALSE(postfix_->DeliveredFiles().empty()) << "nothing was delivered";
+        ProgramResult check = CheckDeliveredMail();
+        EXPECT_EQ(check.exitStatus, 0) << Output(check) << ProgramLogs() << ServerLog();
+    }
 };
+
+class FernpostThroughPostfix : public FernpostRun, public testing::WithParamInterface<SampleFactory> {};
 
 TEST_P(FernpostThroughPostfix, DeliversTheJobAsWritten) {
     SampleJob job = GetParam()();
-    ProgramResult run = RunFernpost(job.WriteFiles(work_));
-    EXPECT_TRUE(run.exited) << "the program did not end by itself";
-    EXPECT_EQ(run.exitStatus, 0);
-    EXPECT_EQ(Output(run), "") << "the program printed something";
+    Send(job);
     // A successful send writes no log entry at all.
     EXPECT_FALSE(PathExists(work_ + "/Fernpost.log")) << ProgramLogs();
     EXPECT_FALSE(PathExists(work_ + "/log/Fernpost.err")) << ProgramLogs();
-
-    bool allCopies = WaitForAllCopies(job);
-    EXPECT_TRUE(allCopies) << "expected " << job.RecipientCount() << " delivered copies\n"
-                           << ProgramLogs() << ServerLog();
-    ASSERT_FALSE(postfix_->DeliveredFiles().empty()) << "nothing was delivered";
-    ProgramResult check = CheckDeliveredMail();
-    EXPECT_EQ(check.exitStatus, 0) << Output(check) << ProgramLogs() << ServerLog();
+    CheckDelivered();
 }
 
 INSTANTIATE_TEST_SUITE_P(Samples, FernpostThroughPostfix,
                          testing::Values(&SampleJob::AsciiOnly, &SampleJob::Japanese, &SampleJob::DotLines),
                          [](const testing::TestParamInfo<SampleFactory>& info) { return info.param().title; });
+
+using FernpostRefusal = FernpostRun;
+
+// The server refuses one To recipient (a domain it does not serve): the refusal is logged with
+// the recipient's display name, and everybody else still gets the mail, header unchanged.
+TEST_F(FernpostRefusal, RefusedRecipientIsLoggedAndTheOthersGetTheMail) {
+    SampleJob job = SampleJob::RefusedRecipient();
+    Send(job);
+    EXPECT_FALSE(PathExists(work_ + "/Fernpost.log")) << ProgramLogs();
+    std::string errors = ReadFile(work_ + "/log/Fernpost.err");
+    EXPECT_NE(errors.find("] SMTPエラー:An unexpected RCPT response was received\n"), std::string::npos)
+        << ProgramLogs();
+    EXPECT_NE(errors.find("] 配信不能：以下の受信者にメールを配信できませんでした。\n\r部外者\n"), std::string::npos)
+        << ProgramLogs();
+    CheckDelivered();
+}
 
 }  // namespace

@@ -87,6 +87,11 @@ void SampleJob::WriteExpectation(const std::string& directory) const {
     json += "  \"to\": " + JsonAddresses(expectedTo) + ",\n";
     json += "  \"cc\": " + JsonAddresses(expectedCc) + ",\n";
     json += "  \"bcc\": " + JsonAddresses(expectedBcc) + ",\n";
+    json += "  \"refused\": [";
+    for (std::size_t i = 0; i < refusedAddresses.size(); ++i) {
+        json += (i == 0 ? "" : ", ") + Json(refusedAddresses[i]);
+    }
+    json += "],\n";
     json += "  \"subject\": " + Json(Utf8FromShiftJis(expectedSubject)) + ",\n";
     json += "  \"body\": " + Json(Utf8FromShiftJis(expectedBody)) + ",\n";
     json += "  \"attachments\": [";
@@ -130,6 +135,7 @@ std::size_t SampleJob::RecipientCount() const {
     for (const auto* list : {&expectedTo, &expectedCc, &expectedBcc}) {
         for (const Address& address : *list) addresses.insert(address.address);
     }
+    for (const std::string& refused : refusedAddresses) addresses.erase(refused);
     return addresses.size();
 }
 
@@ -190,5 +196,23 @@ SampleJob SampleJob::DotLines() {
     job.expectedTo = {{"", "dots-to@example.test"}};
     job.expectedSubject = job.subject;
     job.expectedBody = job.body;
+    return job;
+}
+
+SampleJob SampleJob::RefusedRecipient() {
+    SampleJob job;
+    job.title = "RefusedRecipient";
+    job.fromName = "Refusal Test";
+    job.fromAddress = "refusal@example.test";
+    job.to = "受取人 <kept@example.test>, 部外者 <outsider@elsewhere.invalid>";
+    job.cc = "cc-kept@example.test";
+    job.subject = "一部の宛先は拒否されます";
+    job.body = "届いた人だけが読めます。\r\n";
+    job.expectedFrom = {"Refusal Test", "refusal@example.test"};
+    job.expectedTo = {{"受取人", "kept@example.test"}, {"部外者", "outsider@elsewhere.invalid"}};
+    job.expectedCc = {{"", "cc-kept@example.test"}};
+    job.refusedAddresses = {"outsider@elsewhere.invalid"};
+    job.expectedSubject = job.subject;
+    job.expectedBody = "届いた人だけが読めます。\n";
     return job;
 }

@@ -26,6 +26,7 @@ struct SampleJob {
     // What the delivered mail shows, Shift-JIS (half-width katakana come out full-width).
     Address expectedFrom;
     std::vector<Address> expectedTo, expectedCc, expectedBcc;
+    std::vector<std::string> refusedAddresses;  // recipients the server refuses: no copy for them
     std::string expectedSubject, expectedBody;
 
     // Writes into `directory`: job.ini (naming the server 127.0.0.1), body.txt, attachments.txt,
@@ -34,10 +35,11 @@ struct SampleJob {
     std::string WriteFiles(const std::string& directory) const;
     // Writes expect.json alone (after the expectations were changed).
     void WriteExpectation(const std::string& directory) const;
-    // The number of distinct To, Cc and Bcc addresses: the copies the server delivers.
+    // The number of distinct To, Cc and Bcc addresses the server accepts: the copies it delivers.
     std::size_t RecipientCount() const;
 
     static SampleJob AsciiOnly();
     static SampleJob Japanese();
     static SampleJob DotLines();
+    static SampleJob RefusedRecipient();
 };
