@@ -8,6 +8,7 @@
 #include <sys/un.h>
 #include <unistd.h>
 
+#include "MessageTestSupport.h"
 #include "logging/ErrorLog.h"
 #include "message/CSmtpAttachment.h"
 #include "message/JapaneseText.h"
@@ -18,16 +19,7 @@
 
 namespace {
 
-std::tm FixedMoment() {
-    std::tm t {};
-    t.tm_year = 2026 - 1900;
-    t.tm_mon = 0;
-    t.tm_mday = 5;
-    t.tm_hour = 7;
-    t.tm_min = 8;
-    t.tm_sec = 9;
-    return t;
-}
+std::tm FixedMoment() { return Moment(2026, 1, 5, 1, 7, 8, 9); }
 
 const char* const FAILURE_ENTRY = "[26/01/05 07:08:09] Failed to open file to be attached\n";
 

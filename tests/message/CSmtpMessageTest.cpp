@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "MessageTestSupport.h"
 #include "message/CSmtpMessage.h"
 #include "message/JapaneseText.h"
 #include "platform/Clock.h"
@@ -143,19 +144,6 @@ TEST(FormatZoneTextTest, SignHoursAndMinutesOfTheOffset) {
         {765, "+1245"}, {-720, "-1200"}, {-30, "-0030"}, {60, "+0100"},
     };
     for (auto [offset, text] : cases) EXPECT_EQ(FormatZoneText(offset), text) << offset;
-}
-
-std::tm Moment(int year, int month, int day, int weekday, int hour, int minute, int second, long gmtoff) {
-    std::tm t {};
-    t.tm_year = year - 1900;
-    t.tm_mon = month - 1;
-    t.tm_mday = day;
-    t.tm_wday = weekday;
-    t.tm_hour = hour;
-    t.tm_min = minute;
-    t.tm_sec = second;
-    t.tm_gmtoff = gmtoff;
-    return t;
 }
 
 TEST(FormatDateTextTest, EnglishNamesTwoDigitFieldsAndTheZone) {

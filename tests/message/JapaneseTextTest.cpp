@@ -6,7 +6,7 @@
 #include <utility>
 #include <vector>
 
-#include "MessageTestBytes.h"
+#include "MessageTestSupport.h"
 #include "message/JapaneseText.h"
 
 namespace {

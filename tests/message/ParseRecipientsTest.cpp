@@ -6,6 +6,7 @@
 #include <utility>
 #include <vector>
 
+#include "MessageTestSupport.h"
 #include "message/CSmtpMessage.h"
 #include "platform/Clock.h"
 #include "platform/LastError.h"
@@ -13,16 +14,7 @@
 
 namespace {
 
-std::tm FixedMoment() {
-    std::tm t {};
-    t.tm_year = 2026 - 1900;
-    t.tm_mon = 11;
-    t.tm_mday = 5;
-    t.tm_hour = 23;
-    t.tm_min = 5;
-    t.tm_sec = 53;
-    return t;
-}
+std::tm FixedMoment() { return Moment(2026, 12, 5, 6, 23, 5, 53); }
 
 const char* const PARSE_ENTRY = "[26/12/05 23:05:53] An error occurred while parsing the recipients string\n";
 
