@@ -15,15 +15,6 @@ namespace {
 
 // ---- lists --------------------------------------------------------------------------------------
 
-TEST(CSmtpMessageTest, NewMessageIsEmptyWithTheMailerName) {
-    CSmtpMessage message;
-    EXPECT_EQ(message.m_strMailer, "Vex MAILER v1.0");
-    EXPECT_EQ(message.m_strSubject, "");
-    EXPECT_EQ(message.m_strBody, "");
-    for (int kind : {RECIPIENT_TO, RECIPIENT_CC, RECIPIENT_BCC}) EXPECT_EQ(message.RecipientCount(kind), 0);
-    EXPECT_EQ(message.AttachmentCount(), 0);
-}
-
 TEST(CSmtpMessageTest, RecipientsGoToTheListOfTheirKindOnly) {
     CSmtpMessage message;
     EXPECT_EQ(message.AppendRecipient(CSmtpAddress("A", "a@x"), RECIPIENT_TO), 0);
@@ -41,17 +32,6 @@ TEST(CSmtpMessageTest, RecipientsGoToTheListOfTheirKindOnly) {
     EXPECT_EQ(message.RecipientAt(0, RECIPIENT_BCC).m_strAddress, "d@x");
     EXPECT_EQ(message.RecipientAt(0, 7).m_strAddress, "");
     EXPECT_EQ(message.RecipientAt(5, RECIPIENT_TO).m_strAddress, "");  // outside the list: empty record
-}
-
-TEST(CSmtpMessageTest, AttachmentsAreKeptAsPointersInOrder) {
-    CSmtpAttachment first, second;
-    CSmtpMessage message;
-    EXPECT_EQ(message.AppendAttachment(&first), 0);
-    EXPECT_EQ(message.AppendAttachment(&second), 1);
-    EXPECT_EQ(message.AttachmentCount(), 2);
-    EXPECT_EQ(message.AttachmentAt(0), &first);
-    EXPECT_EQ(message.AttachmentAt(1), &second);
-    EXPECT_EQ(message.AttachmentAt(2), nullptr);
 }
 
 // ---- dot-stuffing -------------------------------------------------------------------------------
