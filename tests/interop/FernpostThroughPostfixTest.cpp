@@ -32,8 +32,6 @@ std::string Readable(const std::string& label, const std::string& sjis) {
     return "--- " + label + ":\n" + out + "\n";
 }
 
-using SampleFactory = SampleJob (*)();
-
 class FernpostRun : public InteropTest {
 protected:
     // Runs a copy of the program beside the job's files (so its run log stays there).
@@ -77,8 +75,7 @@ TEST_P(FernpostThroughPostfix, DeliversTheJobAsWritten) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Samples, FernpostThroughPostfix,
-                         testing::Values(&SampleJob::AsciiOnly, &SampleJob::Japanese, &SampleJob::DotLines),
-                         [](const testing::TestParamInfo<SampleFactory>& info) { return info.param().title; });
+                         DeliverableSamples(), SampleName);
 
 using FernpostRefusal = FernpostRun;
 

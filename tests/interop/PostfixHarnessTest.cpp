@@ -6,8 +6,6 @@
 
 namespace {
 
-using SampleFactory = SampleJob (*)();
-
 class ReferenceMail : public InteropTest, public testing::WithParamInterface<SampleFactory> {};
 
 TEST_P(ReferenceMail, PassesTheServerAndTheChecker) {
@@ -21,8 +19,7 @@ TEST_P(ReferenceMail, PassesTheServerAndTheChecker) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Samples, ReferenceMail,
-                         testing::Values(&SampleJob::AsciiOnly, &SampleJob::Japanese, &SampleJob::DotLines),
-                         [](const testing::TestParamInfo<SampleFactory>& info) { return info.param().title; });
+                         DeliverableSamples(), SampleName);
 
 using Harness = InteropTest;
 

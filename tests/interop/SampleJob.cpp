@@ -82,6 +82,10 @@ std::string RandomBytes(std::size_t size) {
 
 }  // namespace
 
+void PrintTo(SampleFactory factory, std::ostream* out) { *out << factory().title; }
+
+std::string SampleName(const testing::TestParamInfo<SampleFactory>& info) { return info.param().title; }
+
 void SampleJob::WriteExpectation(const std::string& directory) const {
     std::string json = "{\n  \"from\": " + JsonAddress(expectedFrom) + ",\n";
     json += "  \"to\": " + JsonAddresses(expectedTo) + ",\n";

@@ -3,6 +3,8 @@
 #pragma once
 
 #include <cstddef>
+#include <ostream>
+#include <gtest/gtest.h>
 #include <string>
 #include <vector>
 
@@ -43,3 +45,13 @@ struct SampleJob {
     static SampleJob DotLines();
     static SampleJob RefusedRecipient();
 };
+
+// Test parameters are the sample factories; a test's name shows the sample's title.
+using SampleFactory = SampleJob (*)();
+void PrintTo(SampleFactory factory, std::ostream* out);
+std::string SampleName(const testing::TestParamInfo<SampleFactory>& info);
+// The samples every sender must deliver as written: ASCII only, Japanese with three
+// attachments, Bcc and half-width katakana, and lines that begin with dots.
+inline auto DeliverableSamples() {
+    return testing::Values(&SampleJob::AsciiOnly, &SampleJob::Japanese, &SampleJob::DotLines);
+}
