@@ -6,6 +6,7 @@
 #include "app/CFernpostApp.h"
 #include "app/ResourceText.h"
 #include "app/RunLog.h"
+#include "job/SendJob.h"
 
 int CFernpostDlg::DoModal() {
     OnTimer(SEND_RUN_TIMER_ID);
@@ -35,4 +36,4 @@ bool CFernpostDlg::LoadJob(const std::string& path) {
     return true;
 }
 
-void CFernpostDlg::SendJob() {}
+void CFernpostDlg::SendJob() { ::SendJob(m_settings); }

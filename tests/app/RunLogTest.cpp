@@ -6,25 +6,14 @@
 #include "app/ResourceText.h"
 #include "app/RunLog.h"
 #include "platform/Clock.h"
+#include "support/FixedClock.h"
 #include "support/TempDir.h"
 
 namespace {
 
-std::tm FixedMoment() {
-    std::tm t {};
-    t.tm_year = 2026 - 1900;
-    t.tm_mon = 0;
-    t.tm_mday = 5;
-    t.tm_hour = 7;
-    t.tm_min = 8;
-    t.tm_sec = 9;
-    return t;
-}
-
 class RunLogTest : public ::testing::Test {
 protected:
-    void SetUp() override { SetLocalTimeSource(&FixedMoment); }
-    void TearDown() override { SetLocalTimeSource(nullptr); }
+    ScopedFixedClock clock_;
     std::string LogPath() const { return dir_.File(RUN_LOG_FILE); }
     ScopedTempDir dir_;
 };

@@ -4,25 +4,14 @@
 #include "logging/ErrorLog.h"
 #include "logging/LogStamp.h"
 #include "platform/Clock.h"
+#include "support/FixedClock.h"
 #include "support/TempDir.h"
 
 namespace {
 
-std::tm FixedMoment() {
-    std::tm t {};
-    t.tm_year = 2026 - 1900;
-    t.tm_mon = 0;
-    t.tm_mday = 5;
-    t.tm_hour = 7;
-    t.tm_min = 8;
-    t.tm_sec = 9;
-    return t;
-}
-
 class ErrorLogTest : public ::testing::Test {
 protected:
-    void SetUp() override { SetLocalTimeSource(&FixedMoment); }
-    void TearDown() override { SetLocalTimeSource(nullptr); }
+    ScopedFixedClock clock_;
     ScopedTempDir dir_ {true};
 };
 
