@@ -96,7 +96,9 @@ protected:
         EXPECT_TRUE(result.exited);
         EXPECT_EQ(result.exitStatus, 0);
         EXPECT_EQ(result.standardOutput + result.standardError, "");
-        if (server != nullptr) EXPECT_TRUE(server->WaitForConnectionsEnded(1, kServerWaitMs));
+        if (server != nullptr) {
+            EXPECT_TRUE(server->WaitForConnectionsEnded(1, kServerWaitMs));
+        }
         EXPECT_FALSE(PathExists(dir_.File("bin/Fernpost.log"))) << "the run log is for job files";
     }
 
