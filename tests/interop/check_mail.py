@@ -141,11 +141,14 @@ def disposition_filename(part):
 
 
 def content_type_name(part):
-    """The name parameter of Content-Type, sent as plain Shift-JIS bytes."""
+    """The name parameter of Content-Type: plain Shift-JIS bytes, or encoded words."""
     match = re.search(rb'(?:^|;)\s*name\s*=\s*([^;]*)', raw_header(part, "Content-Type"), re.I)
     if match is None:
         return None
-    return match.group(1).strip().decode("cp932", "replace")
+    value = match.group(1).strip().strip(b'"')
+    if value.startswith(b"=?"):
+        return str(email.header.make_header(email.header.decode_header(value.decode("ascii", "replace"))))
+    return value.decode("cp932", "replace")
 
 
 def first_difference(expected, received):
