@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "smtp/CSmtpSocket.h"
 #include "support/ScriptedSmtpServer.h"
@@ -47,11 +48,13 @@ TEST(ScriptedSmtpServerTest, MailDataRunsToTheEndMarkAndQuitInsideIsData) {
     CSmtpSocket socket;
     ASSERT_TRUE(socket.Create());
     ASSERT_TRUE(socket.Connect(SCRIPTED_SERVER_HOST, server.Port()));
-    const std::string session = "DATA\r\nQUIT\r\n.\r\nQUIT\r\n";
+    const std::string session = "DATA\r\nQUIT\r\n.\r\nDATA\r\n.\r\nQUIT\r\n";
     ASSERT_TRUE(socket.Send(session.data(), session.size()));
     EXPECT_EQ(ReadToClose(socket),
               "220 scripted.test ESMTP ready\r\n354 end data with <CR><LF>.<CR><LF>\r\n"
-              "250 2.0.0 queued\r\n221 2.0.0 bye\r\n");
+              "250 2.0.0 queued\r\n354 end data with <CR><LF>.<CR><LF>\r\n250 2.0.0 queued\r\n"
+              "221 2.0.0 bye\r\n");
+    EXPECT_EQ(server.MailData(), (std::vector<std::string>{"QUIT", ""}));
 }
 
 TEST(ScriptedSmtpServerTest, StopsByItselfAfterItsLifetime) {

@@ -16,7 +16,10 @@
 
 namespace {
 
+// Bytes taken from the connection per receive.
 constexpr std::size_t RECEIVE_CHUNK = 65536;
+// Connections waiting to be served: a test makes one at a time, a few spare.
+constexpr int LISTEN_BACKLOG = 8;
 constexpr std::string_view COMMAND_LINE_END = "\r\n";
 // The end of the mail data, counting the line end before it (RFC 5321 4.1.1.4).
 constexpr std::string_view DATA_END_MARK = "\r\n.\r\n";
@@ -154,11 +157,12 @@ private:
     }
 
     // The mail data after DATA was accepted: up to and including the end mark, whose first
-    // CR LF may be the one that ended the DATA line.
+    // CR LF may be the one that ended the DATA line. The data without the mark is kept.
     bool ReadMailData() {
         m_strPending.insert(0, COMMAND_LINE_END);
         std::string data;
         if (!ReadUntil(DATA_END_MARK, data)) return false;
+        m_Server.RecordMailData(data.empty() ? data : data.substr(COMMAND_LINE_END.size()));
         return true;
     }
 
@@ -189,7 +193,7 @@ ScriptedSmtpServer::ScriptedSmtpServer(SmtpScript script, int port, DWORD lifeti
     address.sin_port = htons(static_cast<std::uint16_t>(port));
     address.sin_addr.s_addr = inet_addr(SCRIPTED_SERVER_HOST);
     socklen_t length = sizeof address;
-    if (bind(m_hListen, reinterpret_cast<sockaddr*>(&address), length) != 0 || listen(m_hListen, 8) != 0 ||
+    if (bind(m_hListen, reinterpret_cast<sockaddr*>(&address), length) != 0 || listen(m_hListen, LISTEN_BACKLOG) != 0 ||
         getsockname(m_hListen, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
         return;
     }
@@ -255,6 +259,16 @@ void ScriptedSmtpServer::ServeConnection(int connection) {
 void ScriptedSmtpServer::Record(const char* data, std::size_t length) {
     std::lock_guard<std::mutex> lock(m_Mutex);
     m_strReceived.append(data, length);
+}
+
+void ScriptedSmtpServer::RecordMailData(std::string data) {
+    std::lock_guard<std::mutex> lock(m_Mutex);
+    m_MailData.push_back(std::move(data));
+}
+
+std::vector<std::string> ScriptedSmtpServer::MailData() const {
+    std::lock_guard<std::mutex> lock(m_Mutex);
+    return m_MailData;
 }
 
 DWORD ScriptedSmtpServer::RemainingLifetime() const {

@@ -71,11 +71,15 @@ struct SmtpScript {
 
 // The address every test server listens on.
 inline constexpr const char* SCRIPTED_SERVER_HOST = "127.0.0.1";
+// How long a server serves unless told otherwise: longer than any test's conversation (the
+// slowest waits two reply time-outs of 5 s), short enough that a forgotten server ends.
+inline constexpr DWORD SCRIPTED_SERVER_LIFETIME_MS = 60000;
 
 class ScriptedSmtpServer {
 public:
     // Listens on 127.0.0.1:`port` (0: an ephemeral port, see Port()) and starts serving.
-    explicit ScriptedSmtpServer(SmtpScript script = SmtpScript(), int port = 0, DWORD lifetimeMs = 60000);
+    explicit ScriptedSmtpServer(SmtpScript script = SmtpScript(), int port = 0,
+                                DWORD lifetimeMs = SCRIPTED_SERVER_LIFETIME_MS);
     // Stops and joins the server thread.
     ~ScriptedSmtpServer();
     ScriptedSmtpServer(const ScriptedSmtpServer&) = delete;
@@ -88,6 +92,9 @@ public:
 
     // Every byte received so far, from all connections in order.
     std::string Received() const;
+    // The data of every mail taken in (everything between the DATA line and the end mark, the
+    // mark's CR LF . CR LF excluded), in order.
+    std::vector<std::string> MailData() const;
     // Connections that have ended (closed by the client or by the script).
     int ConnectionsEnded() const;
     // Waits until `count` connections have ended; false after `timeoutMs` without that.
@@ -102,6 +109,7 @@ private:
     void Run();
     void ServeConnection(int connection);
     void Record(const char* data, std::size_t length);
+    void RecordMailData(std::string data);
     // Waits until `fd` is readable; false when the server stops or its lifetime ends first.
     bool WaitReadable(int fd) const;
     // Pauses `milliseconds`; false when the server is stopping.
@@ -119,6 +127,7 @@ private:
     mutable std::mutex m_Mutex;
     mutable std::condition_variable m_Changed;
     std::string m_strReceived;
+    std::vector<std::string> m_MailData;
     int m_nConnectionsEnded = 0;
 };
 
