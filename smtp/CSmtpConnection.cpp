@@ -29,6 +29,29 @@ constexpr int REPLY_CODE_LENGTH = 3;
 // The last error as the number the log entries show.
 int LastErrorNumber() { return static_cast<int>(GetLastError()); }
 
+// Moves the `received` bytes of reply text (and their terminating zero) from `current` into a
+// new buffer `growBy` bytes larger than `size`, which becomes `current` and is recorded in
+// `*extraBuffer` (the one recorded before is released; the caller's own buffer never is).
+// FALSE, nothing changed, with 10040 when the buffer would pass SMTP_REPLY_MAX_BUFFER_SIZE or
+// 10055 when no memory can be had.
+BOOL GrowReplyBuffer(char*& current, int& size, int received, char** extraBuffer, int growBy) {
+    if (size > SMTP_REPLY_MAX_BUFFER_SIZE - growBy) {
+        SetLastError(WSAEMSGSIZE);
+        return FALSE;
+    }
+    char* grown = new (std::nothrow) char[size + growBy];
+    if (grown == nullptr) {
+        SetLastError(WSAENOBUFS);
+        return FALSE;
+    }
+    std::memcpy(grown, current, static_cast<std::size_t>(received) + 1);
+    delete[] *extraBuffer;
+    *extraBuffer = grown;
+    current = grown;
+    size += growBy;
+    return TRUE;
+}
+
 }  // namespace
 
 CSmtpConnection::~CSmtpConnection() {
@@ -127,21 +150,8 @@ BOOL CSmtpConnection::ReceiveReply(char* buffer, int size, const char* terminato
         received += count;
         if (count > 0) start = GetTickCount();
         current[received] = '\0';
-        if (count == asked) {
-            if (size > SMTP_REPLY_MAX_BUFFER_SIZE - growBy) {
-                SetLastError(WSAEMSGSIZE);
-                return FailReply(current, received);
-            }
-            char* grown = new (std::nothrow) char[size + growBy];
-            if (grown == nullptr) {
-                SetLastError(WSAENOBUFS);
-                return FailReply(current, received);
-            }
-            size += growBy;
-            std::memcpy(grown, current, static_cast<std::size_t>(received) + 1);
-            delete[] *extraBuffer;
-            *extraBuffer = grown;
-            current = grown;
+        if (count == asked && !GrowReplyBuffer(current, size, received, extraBuffer, growBy)) {
+            return FailReply(current, received);
         }
         const std::string_view text(current, static_cast<std::size_t>(received));
         if (text.find(ending, static_cast<std::size_t>(searchFrom)) != std::string_view::npos) {

@@ -56,6 +56,10 @@ BOOL CSmtpSocket::Connect(const char* host, int port) {
     std::memset(&address, 0, sizeof address);
     address.sin_family = AF_INET;
     address.sin_port = htons(static_cast<std::uint16_t>(port));
+    if (host == nullptr) {
+        SetLastError(WSAEINVAL);
+        return FALSE;
+    }
     address.sin_addr.s_addr = inet_addr(host);
     if (address.sin_addr.s_addr == INADDR_NONE && !LookUpIPv4Address(host, address.sin_addr)) {
         SetLastError(WSAEINVAL);

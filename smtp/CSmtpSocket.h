@@ -33,8 +33,8 @@ public:
     // address) on `port` (host byte order). 127.0.0.1 is used without any lookup;
     // 255.255.255.255 is the "no address" value of the conversion and is taken for a host
     // name. A name that cannot be looked up: FALSE with last error 10022 (WSAEINVAL), no
-    // connection attempted, the handle left open. A failed connect: FALSE with the reason (for
-    // example 10061 WSAECONNREFUSED).
+    // connection attempted, the handle left open (a null `host` the same). A failed connect:
+    // FALSE with the reason (for example 10061 WSAECONNREFUSED).
     BOOL Connect(const char* host, int port);
 
     // Connects to a prepared socket address of `length` bytes. FALSE with the reason when the
