@@ -45,7 +45,8 @@ BOOL GrowReplyBuffer(char*& current, int& size, int received, char** extraBuffer
         return FALSE;
     }
     std::memcpy(grown, current, static_cast<std::size_t>(received) + 1);
-    delete[] *extraBuffer;
+    char* previous = *extraBuffer;
+    delete[] previous;
     *extraBuffer = grown;
     current = grown;
     size += growBy;
@@ -64,9 +65,10 @@ BOOL CSmtpConnection::Connect(const char* server, int port) {
         return FALSE;
     }
     if (!m_SMTP.Connect(server, port)) {
-        WriteErrorLog(ERROR_LOG_FILE,
-                      "SMTPエラー:m_SMTP.Connect[%d] Could not connect to the SMTP server %s on port %d",
-                      LastErrorNumber(), server, port);
+        WriteErrorLog(
+            ERROR_LOG_FILE,
+            "SMTPエラー:m_SMTP.Connect[%d] Could not connect to the SMTP server %s on port %d",
+            LastErrorNumber(), server, port);
         return FALSE;
     }
     m_bSessionOpen = TRUE;
@@ -78,7 +80,8 @@ BOOL CSmtpConnection::Connect(const char* server, int port) {
     }
     if (!SendText(FormatHeloCommand(LocalHeloName()))) {
         Disconnect();
-        WriteErrorLog(ERROR_LOG_FILE, "SMTPエラー:An unexpected error occurred while sending the HELO command");
+        WriteErrorLog(ERROR_LOG_FILE,
+                      "SMTPエラー:An unexpected error occurred while sending the HELO command");
         return FALSE;
     }
     if (!ReadCommandResponse(REPLY_OK)) {
@@ -97,7 +100,8 @@ BOOL CSmtpConnection::Disconnect() {
         return FALSE;
     }
     if (!SendText(QUIT_COMMAND)) {
-        WriteErrorLog(ERROR_LOG_FILE, "SMTPエラー(%d):Failed in call to send QUIT command", LastErrorNumber());
+        WriteErrorLog(ERROR_LOG_FILE, "SMTPエラー(%d):Failed in call to send QUIT command",
+                      LastErrorNumber());
     }
     BOOL result = ReadCommandResponse(REPLY_CLOSING);
     if (!result) {
@@ -113,8 +117,8 @@ BOOL CSmtpConnection::Disconnect() {
 BOOL CSmtpConnection::ReadCommandResponse(int expectedCode) {
     char buffer[SMTP_REPLY_BUFFER_SIZE];
     char* extraBuffer = nullptr;
-    BOOL result = ReceiveReply(buffer, sizeof buffer, SMTP_REPLY_TERMINATOR, expectedCode, &extraBuffer,
-                               SMTP_REPLY_GROW_BY);
+    BOOL result = ReceiveReply(buffer, sizeof buffer, SMTP_REPLY_TERMINATOR, expectedCode,
+                               &extraBuffer, SMTP_REPLY_GROW_BY);
     delete[] extraBuffer;
     return result;
 }
@@ -135,7 +139,8 @@ BOOL CSmtpConnection::ReceiveReply(char* buffer, int size, const char* terminato
             return FailReply(current, received);
         }
         BOOL readable = FALSE;
-        if (!m_SMTP.WaitReadable(readable, SMTP_REPLY_POLL_INTERVAL_MS)) return FailReply(current, received);
+        if (!m_SMTP.WaitReadable(readable, SMTP_REPLY_POLL_INTERVAL_MS))
+            return FailReply(current, received);
         if (!readable) continue;
         const int asked = std::max(size - received - 1, 0);
         const int count = m_SMTP.Receive(current + received, asked);
@@ -160,7 +165,8 @@ BOOL CSmtpConnection::ReceiveReply(char* buffer, int size, const char* terminato
     }
 }
 
-BOOL CSmtpConnection::CompleteReply(const char* text, int received, int terminatorLength, int expectedCode) {
+BOOL CSmtpConnection::CompleteReply(const char* text, int received, int terminatorLength,
+                                    int expectedCode) {
     const int textLength = received - terminatorLength;
     char codeField[REPLY_CODE_LENGTH + 1] = {};
     std::memcpy(codeField, text, static_cast<std::size_t>(std::min(textLength, REPLY_CODE_LENGTH)));
@@ -179,7 +185,8 @@ BOOL CSmtpConnection::FailReply(const char* text, int received) {
 
 BOOL CSmtpConnection::SendMessage(const CSmtpMessage& message) {
     if (!SendText(FormatMailFromCommand(message.m_Sender.m_strAddress))) {
-        WriteErrorLog(ERROR_LOG_FILE, "SMTPエラー(%d):Failed in call to send MAIL command", LastErrorNumber());
+        WriteErrorLog(ERROR_LOG_FILE, "SMTPエラー(%d):Failed in call to send MAIL command",
+                      LastErrorNumber());
         return FALSE;
     }
     if (!ReadCommandResponse(REPLY_OK)) {
@@ -190,7 +197,8 @@ BOOL CSmtpConnection::SendMessage(const CSmtpMessage& message) {
     }
     SendRecipients(message);
     if (!SendText(DATA_COMMAND)) {
-        WriteErrorLog(ERROR_LOG_FILE, "SMTPエラー(%d):Failed in call to send MAIL command", LastErrorNumber());
+        WriteErrorLog(ERROR_LOG_FILE, "SMTPエラー(%d):Failed in call to send MAIL command",
+                      LastErrorNumber());
         return FALSE;
     }
     if (!ReadCommandResponse(REPLY_START_MAIL_INPUT)) {
@@ -203,7 +211,8 @@ BOOL CSmtpConnection::SendMessage(const CSmtpMessage& message) {
 
 BOOL CSmtpConnection::SendRecipient(const CSmtpAddress& address) {
     if (!SendText(FormatRcptToCommand(address.m_strAddress))) {
-        WriteErrorLog(ERROR_LOG_FILE, "SMTPエラー(%d):Failed in call to send RCPT command", LastErrorNumber());
+        WriteErrorLog(ERROR_LOG_FILE, "SMTPエラー(%d):Failed in call to send RCPT command",
+                      LastErrorNumber());
         return FALSE;
     }
     if (!ReadCommandResponse(REPLY_OK)) {
@@ -219,7 +228,8 @@ void CSmtpConnection::SendRecipients(const CSmtpMessage& message) {
         for (int index = 0; index < message.RecipientCount(kind); ++index) {
             const CSmtpAddress recipient = message.RecipientAt(index, kind);
             if (!SendRecipient(recipient)) {
-                WriteErrorLog(ERROR_LOG_FILE, "%s", FormatRefusedRecipientEntry(recipient.m_strName).c_str());
+                WriteErrorLog(ERROR_LOG_FILE, "%s",
+                              FormatRefusedRecipientEntry(recipient.m_strName).c_str());
             }
         }
     }
@@ -227,32 +237,38 @@ void CSmtpConnection::SendRecipients(const CSmtpMessage& message) {
 
 BOOL CSmtpConnection::SendMessageText(const CSmtpMessage& message) {
     if (!SendText(message.BuildHeader())) {
-        WriteErrorLog(ERROR_LOG_FILE, "SMTPエラー(%d):Failed in call to send the header", LastErrorNumber());
+        WriteErrorLog(ERROR_LOG_FILE, "SMTPエラー(%d):Failed in call to send the header",
+                      LastErrorNumber());
         return FALSE;
     }
     const bool multipart = message.AttachmentCount() > 0;
     if (multipart && !SendText(BODY_PART_HEADER)) {
-        WriteErrorLog(ERROR_LOG_FILE, "SMTPエラー(%d):Failed in call to send the body header", LastErrorNumber());
+        WriteErrorLog(ERROR_LOG_FILE, "SMTPエラー(%d):Failed in call to send the body header",
+                      LastErrorNumber());
         return FALSE;
     }
     if (!SendText(ConvertBodyForWire(message.m_strBody))) {
-        WriteErrorLog(ERROR_LOG_FILE, "SMTPエラー(%d):Failed in call to send the header", LastErrorNumber());
+        WriteErrorLog(ERROR_LOG_FILE, "SMTPエラー(%d):Failed in call to send the header",
+                      LastErrorNumber());
         return FALSE;
     }
     if (!SendAttachments(message)) return FALSE;
     if (multipart && !SendText(CLOSING_BOUNDARY)) {
-        WriteErrorLog(ERROR_LOG_FILE, "SMTPエラー(%d):Failed in call to send Mime attachment header",
+        WriteErrorLog(ERROR_LOG_FILE,
+                      "SMTPエラー(%d):Failed in call to send Mime attachment header",
                       LastErrorNumber());
         return FALSE;
     }
     if (!SendText(END_OF_DATA)) {
-        WriteErrorLog(ERROR_LOG_FILE, "SMTPエラー(%d):Failed in call to send end of message indicator",
+        WriteErrorLog(ERROR_LOG_FILE,
+                      "SMTPエラー(%d):Failed in call to send end of message indicator",
                       LastErrorNumber());
         return FALSE;
     }
     if (!ReadCommandResponse(REPLY_OK)) {
         SetLastError(ERROR_BAD_COMMAND);
-        WriteErrorLog(ERROR_LOG_FILE, "SMTPエラー:An unexpected end of message response was received");
+        WriteErrorLog(ERROR_LOG_FILE,
+                      "SMTPエラー:An unexpected end of message response was received");
         return FALSE;
     }
     return TRUE;
@@ -262,18 +278,21 @@ BOOL CSmtpConnection::SendAttachments(const CSmtpMessage& message) {
     for (int i = 0; i < message.AttachmentCount(); ++i) {
         // A null entry is sent as an attachment that failed to load: empty names, no data.
         const CSmtpAttachment* attachment = message.AttachmentAt(i);
-        const std::string partHeader = attachment != nullptr
-            ? FormatAttachmentPartHeader(attachment->FileName(), attachment->EncodedName())
-            : FormatAttachmentPartHeader("", "");
+        const std::string partHeader =
+            attachment != nullptr
+                ? FormatAttachmentPartHeader(attachment->FileName(), attachment->EncodedName())
+                : FormatAttachmentPartHeader("", "");
         if (!SendText(partHeader)) {
-            WriteErrorLog(ERROR_LOG_FILE, "SMTPエラー(%d):Failed in call to send Mime attachment header",
+            WriteErrorLog(ERROR_LOG_FILE,
+                          "SMTPエラー(%d):Failed in call to send Mime attachment header",
                           LastErrorNumber());
             return FALSE;
         }
         const char* base64 = attachment != nullptr ? attachment->m_pBase64.get() : nullptr;
         const std::size_t base64Length = attachment != nullptr ? attachment->m_nBase64Length : 0;
         if (!m_SMTP.Send(base64, base64Length)) {
-            WriteErrorLog(ERROR_LOG_FILE, "SMTPエラー(%d):Failed in call to send the attachment", LastErrorNumber());
+            WriteErrorLog(ERROR_LOG_FILE, "SMTPエラー(%d):Failed in call to send the attachment",
+                          LastErrorNumber());
             return FALSE;
         }
     }

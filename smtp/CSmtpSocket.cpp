@@ -18,7 +18,7 @@ namespace {
 
 // Looks `host` up as a host name: the first IPv4 address, or FALSE.
 BOOL LookUpIPv4Address(const char* host, in_addr& address) {
-    addrinfo hints {};
+    addrinfo hints{};
     hints.ai_family = AF_INET;
     hints.ai_socktype = SOCK_STREAM;
     addrinfo* found = nullptr;
@@ -100,7 +100,7 @@ BOOL CSmtpSocket::WaitReadable(BOOL& readable, DWORD milliseconds) {
         SetLastErrorFromErrno(EBADF);
         return FALSE;
     }
-    pollfd entry {m_hSocket, POLLIN, 0};
+    pollfd entry{m_hSocket, POLLIN, 0};
     int timeout = milliseconds > INT_MAX ? INT_MAX : static_cast<int>(milliseconds);
     int ready;
     while ((ready = poll(&entry, 1, timeout)) == SOCKET_ERROR && errno == EINTR) {

@@ -28,15 +28,18 @@ std::string FormatRcptToCommand(const std::string& address) {
     return FormatText("RCPT TO:<%s>\r\n", address.c_str());
 }
 
-std::string FormatAttachmentPartHeader(const std::string& fileName, const std::string& encodedName) {
-    return FormatText("\r\n\r\n--#BOUNDARY#\r\nContent-Type: application/octet-stream; name=%s\r\n"
-                      "Content-Transfer-Encoding: base64\r\n"
-                      "Content-Disposition: attachment; filename=\"%s\"\r\n\r\n",
-                      fileName.c_str(), encodedName.c_str());
+std::string FormatAttachmentPartHeader(const std::string& fileName,
+                                       const std::string& encodedName) {
+    return FormatText(
+        "\r\n\r\n--#BOUNDARY#\r\nContent-Type: application/octet-stream; name=%s\r\n"
+        "Content-Transfer-Encoding: base64\r\n"
+        "Content-Disposition: attachment; filename=\"%s\"\r\n\r\n",
+        fileName.c_str(), encodedName.c_str());
 }
 
 std::string FormatRefusedRecipientEntry(const std::string& displayName) {
-    return FormatText("配信不能：以下の受信者にメールを配信できませんでした。\n\r%s", displayName.c_str());
+    return FormatText("配信不能：以下の受信者にメールを配信できませんでした。\n\r%s",
+                      displayName.c_str());
 }
 
 std::string ChooseHeloName(const char* hostName) {

@@ -41,11 +41,12 @@ class LoopbackListener {
 public:
     LoopbackListener() {
         m_hListen = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        sockaddr_in address {};
+        sockaddr_in address{};
         address.sin_family = AF_INET;
         address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
         socklen_t length = sizeof address;
-        if (bind(m_hListen, reinterpret_cast<sockaddr*>(&address), length) == 0 && listen(m_hListen, 4) == 0 &&
+        if (bind(m_hListen, reinterpret_cast<sockaddr*>(&address), length) == 0 &&
+            listen(m_hListen, 4) == 0 &&
             getsockname(m_hListen, reinterpret_cast<sockaddr*>(&address), &length) == 0) {
             m_nPort = ntohs(address.sin_port);
         }
@@ -59,7 +60,7 @@ public:
     // Closes the accepted connection; with `reset`, with an RST instead of an orderly close.
     void ClosePeer(bool reset) {
         if (reset) {
-            linger abortive {1, 0};
+            linger abortive{1, 0};
             setsockopt(m_hPeer, SOL_SOCKET, SO_LINGER, &abortive, sizeof abortive);
         }
         close(m_hPeer);
@@ -98,7 +99,7 @@ protected:
 // network has nobody else to take it).
 int UnusedPort() {
     int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in address {};
+    sockaddr_in address{};
     address.sin_family = AF_INET;
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     socklen_t length = sizeof address;
@@ -233,7 +234,7 @@ TEST_F(CSmtpSocketTest, SendAfterResetFailsWithConnectionResetAndNoSignal) {
 TEST_F(CSmtpSocketTest, OperationsWithoutASocketFailWithBadHandle) {
     BOOL readable = TRUE;
     EXPECT_FALSE(socket_.PollReadable(readable));
-    EXPECT_TRUE(readable);  // untouched
+    EXPECT_TRUE(readable);              // untouched
     EXPECT_EQ(GetLastError(), 10009u);  // WSAEBADF
     char buffer[4];
     EXPECT_EQ(socket_.Receive(buffer, sizeof buffer), SOCKET_ERROR);

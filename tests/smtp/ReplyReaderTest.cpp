@@ -33,10 +33,17 @@ TEST_F(ReplyReaderTest, ReplyInTwoPiecesIsOneReply) {
 }
 
 TEST_F(ReplyReaderTest, CodeIsScannedFromTheFirstThreeCharacters) {
-    struct Case { const char* reply; int code; };
+    struct Case {
+        const char* reply;
+        int code;
+    };
     const Case cases[] = {
-        {"25 odd\r\n", 25},   {" 25 blank first\r\n", 25}, {"+25 signed\r\n", 25},
-        {"-12 negative\r\n", -12}, {"2501 more digits\r\n", 250}, {"250-continued\r\n", 250},
+        {"25 odd\r\n", 25},
+        {" 25 blank first\r\n", 25},
+        {"+25 signed\r\n", 25},
+        {"-12 negative\r\n", -12},
+        {"2501 more digits\r\n", 250},
+        {"250-continued\r\n", 250},
         {"7\r\n", 7},
     };
     for (const Case& c : cases) {
@@ -116,9 +123,11 @@ TEST_F(ReplyReaderTest, ReaderRecordsTheBufferItGrewForTheCaller) {
     Serve(ServerAction::Pieces({"220 short\r\n", "220 " + std::string(296, 'b') + "\r\n"}, 150));
     char buffer[SMTP_REPLY_BUFFER_SIZE];
     char* extra = nullptr;
-    EXPECT_TRUE(reader_.ReceiveReply(buffer, sizeof buffer, "\r\n", 220, &extra, SMTP_REPLY_GROW_BY));
+    EXPECT_TRUE(
+        reader_.ReceiveReply(buffer, sizeof buffer, "\r\n", 220, &extra, SMTP_REPLY_GROW_BY));
     EXPECT_EQ(extra, nullptr);
-    EXPECT_TRUE(reader_.ReceiveReply(buffer, sizeof buffer, "\r\n", 220, &extra, SMTP_REPLY_GROW_BY));
+    EXPECT_TRUE(
+        reader_.ReceiveReply(buffer, sizeof buffer, "\r\n", 220, &extra, SMTP_REPLY_GROW_BY));
     ASSERT_NE(extra, nullptr);
     EXPECT_EQ(std::string(extra, 7), "220 bbb");
     delete[] extra;
@@ -159,7 +168,7 @@ TEST_F(ReplyReaderTest, UnusableArgumentsFailWithoutReading) {
 }
 
 // A tick counter that starts 2500 ms before its wrap and advances 2500 ms at every reading.
-std::atomic<unsigned> g_tickReadings {0};
+std::atomic<unsigned> g_tickReadings{0};
 DWORD TicksAcrossTheWrap() {
     constexpr DWORD STEP = 2500;
     return static_cast<DWORD>(0u - STEP) + STEP * g_tickReadings++;
@@ -170,7 +179,7 @@ TEST_F(ReplyReaderTest, WrapOfTheTickCounterNeverEndsAWaitEarly) {
     g_tickReadings = 0;
     SetTickSource(&TicksAcrossTheWrap);
     const long started = ProcessCpuMilliseconds();
-    timespec before {}, after {};
+    timespec before{}, after{};
     clock_gettime(CLOCK_MONOTONIC, &before);
     EXPECT_FALSE(reader_.ReadCommandResponse(220));
     clock_gettime(CLOCK_MONOTONIC, &after);
@@ -179,7 +188,8 @@ TEST_F(ReplyReaderTest, WrapOfTheTickCounterNeverEndsAWaitEarly) {
     // Readings: the start (-2500), then 0 (2500 elapsed), 2500 (5000, not more than the time-out)
     // and 5000 (7500): the wait ends at the fourth reading, after two full passes.
     EXPECT_EQ(g_tickReadings.load(), 4u);
-    const long waitedMs = (after.tv_sec - before.tv_sec) * 1000L + (after.tv_nsec - before.tv_nsec) / 1000000L;
+    const long waitedMs =
+        (after.tv_sec - before.tv_sec) * 1000L + (after.tv_nsec - before.tv_nsec) / 1000000L;
     EXPECT_GE(waitedMs, 2 * static_cast<long>(SMTP_REPLY_POLL_INTERVAL_MS) - 10);
     EXPECT_LT(ProcessCpuMilliseconds() - started, 200);
 }

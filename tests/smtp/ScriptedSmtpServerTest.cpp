@@ -10,7 +10,7 @@
 namespace {
 
 long MonotonicMilliseconds() {
-    timespec now {};
+    timespec now{};
     clock_gettime(CLOCK_MONOTONIC, &now);
     return now.tv_sec * 1000L + now.tv_nsec / 1000000L;
 }
@@ -36,9 +36,10 @@ TEST(ScriptedSmtpServerTest, ListensOnTheSmtpPortWhenAsked) {
     ASSERT_TRUE(socket.Create());
     ASSERT_TRUE(socket.Connect(SCRIPTED_SERVER_HOST, 25));
     ASSERT_TRUE(socket.Send("EHLO x\r\nNOOP\r\nQUIT\r\n", 20));
-    EXPECT_EQ(ReadToClose(socket),
-              "220 scripted.test ESMTP ready\r\n250 scripted.test\r\n500 5.5.2 command unrecognised\r\n"
-              "221 2.0.0 bye\r\n");
+    EXPECT_EQ(
+        ReadToClose(socket),
+        "220 scripted.test ESMTP ready\r\n250 scripted.test\r\n500 5.5.2 command unrecognised\r\n"
+        "221 2.0.0 bye\r\n");
     EXPECT_TRUE(server.WaitForConnectionsEnded(1, 5000));
     EXPECT_EQ(server.Received(), "EHLO x\r\nNOOP\r\nQUIT\r\n");
 }
@@ -85,7 +86,8 @@ TEST(ScriptedSmtpServerTest, DestructionEndsAPauseAtOnce) {
 }
 
 TEST(ScriptedSmtpServerTest, MaskDateLineHidesOnlyTheDateValue) {
-    EXPECT_EQ(MaskDateLine("Subject: x\r\nDate: Mon, 05 Jan 2026 07:08:09 +0900\r\nX-Mailer: y\r\n\r\nbody"),
+    EXPECT_EQ(MaskDateLine(
+                  "Subject: x\r\nDate: Mon, 05 Jan 2026 07:08:09 +0900\r\nX-Mailer: y\r\n\r\nbody"),
               "Subject: x\r\nDate: *\r\nX-Mailer: y\r\n\r\nbody");
     EXPECT_EQ(MaskDateLine("no date\r\n"), "no date\r\n");
 }

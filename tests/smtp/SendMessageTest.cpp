@@ -12,10 +12,10 @@ namespace {
 using namespace smtp_test;
 
 // Encoded words of the names used below (ISO-2022-JP, base64).
-const std::string SALES_DEPARTMENT = "=?ISO-2022-JP?B?GyRCMUQ2SEl0GyhC?=";            // 営業部
-const std::string TANAKA_TARO = "=?ISO-2022-JP?B?GyRCRURDZhsoQiAbJEJCQE86GyhC?=";    // 田中 太郎
-const std::string SALES = "=?ISO-2022-JP?B?U2FsZXM=?=";                               // Sales
-const std::string MEETING = "=?ISO-2022-JP?B?GyRCMnE1RBsoQg==?=";                     // 会議
+const std::string SALES_DEPARTMENT = "=?ISO-2022-JP?B?GyRCMUQ2SEl0GyhC?=";         // 営業部
+const std::string TANAKA_TARO = "=?ISO-2022-JP?B?GyRCRURDZhsoQiAbJEJCQE86GyhC?=";  // 田中 太郎
+const std::string SALES = "=?ISO-2022-JP?B?U2FsZXM=?=";                            // Sales
+const std::string MEETING = "=?ISO-2022-JP?B?GyRCMnE1RBsoQg==?=";                  // 会議
 
 const std::string HEADER_TAIL_PLAIN =
     "Date: *\r\nX-Mailer: Vex MAILER v1.0\r\nMIME-Version: 1.0\r\n"
@@ -67,10 +67,11 @@ protected:
     }
 
     static std::string HeaderHead() {
-        return "From: " + SALES_DEPARTMENT + " <sales@example.com>\r\n"
-               "To: " + TANAKA_TARO + " <tanaka@example.jp>,suzuki@example.jp\r\n"
-               "Cc: " + SALES + " <cc@example.com>\r\n"
-               "Subject: " + MEETING + "\r\n";
+        std::string head = "From: " + SALES_DEPARTMENT + " <sales@example.com>\r\n";
+        head += "To: " + TANAKA_TARO + " <tanaka@example.jp>,suzuki@example.jp\r\n";
+        head += "Cc: " + SALES + " <cc@example.com>\r\n";
+        head += "Subject: " + MEETING + "\r\n";
+        return head;
     }
 
     static std::string Body() {
@@ -110,9 +111,11 @@ TEST_F(SendMessageTest, MultipartMailWithTwoAttachmentsGoesOutByteForByte) {
         "Content-Transfer-Encoding: base64\r\n"
         "Content-Disposition: attachment; filename=\"=?ISO-2022-JP?B?cmVwb3J0LnBkZg==?=\"\r\n\r\n"
         "YWJj\r\n"
-        "\r\n\r\n--#BOUNDARY#\r\nContent-Type: application/octet-stream; name=\x83\x66\x81[\x83^.csv\r\n"
+        "\r\n\r\n--#BOUNDARY#\r\nContent-Type: application/octet-stream; "
+        "name=\x83\x66\x81[\x83^.csv\r\n"
         "Content-Transfer-Encoding: base64\r\n"
-        "Content-Disposition: attachment; filename=\"=?ISO-2022-JP?B?GyRCJUchPCU/GyhCLmNzdg==?=\"\r\n\r\n" +
+        "Content-Disposition: attachment; "
+        "filename=\"=?ISO-2022-JP?B?GyRCJUchPCU/GyhCLmNzdg==?=\"\r\n\r\n" +
         "eHh4eHh4eHh4eHh4eHh4eHh4eHh4eHh4eHh4eHh4eHh4eHh4eHh4eHh4eHh4eHh4eHh4eHh4eHh4\r\n"
         "eA==\r\n"
         "\r\n--#BOUNDARY#--"
@@ -129,16 +132,19 @@ TEST_F(SendMessageTest, AttachmentThatFailedToLoadGetsAnEmptyPart) {
     ASSERT_FALSE(missing.LoadFile(dir_.File("missing.bin")));
     message_.AppendAttachment(&missing);
     EXPECT_TRUE(Send(SmtpScript()));
-    EXPECT_EQ(Transaction(),
-              "MAIL FROM:<sales@example.com>\r\nRCPT TO:<to@example.jp>\r\nDATA\r\n"
-              "From: sales@example.com\r\nTo: to@example.jp\r\nSubject: \r\n" + HEADER_TAIL_MULTIPART +
-              "\r\n--#BOUNDARY#\r\nContent-Type: text/plain; charset=iso-2022-jp\r\n"
-              "Content-Transfer-Encoding: 7bit\r\n\r\n"
-              "\r\n\r\n--#BOUNDARY#\r\nContent-Type: application/octet-stream; name=\r\n"
-              "Content-Transfer-Encoding: base64\r\n"
-              "Content-Disposition: attachment; filename=\"\"\r\n\r\n"
-              "\r\n--#BOUNDARY#--"
-              "\r\n.\r\n");
+    std::string expected =
+        "MAIL FROM:<sales@example.com>\r\nRCPT TO:<to@example.jp>\r\nDATA\r\n"
+        "From: sales@example.com\r\nTo: to@example.jp\r\nSubject: \r\n";
+    expected += HEADER_TAIL_MULTIPART;
+    expected +=
+        "\r\n--#BOUNDARY#\r\nContent-Type: text/plain; charset=iso-2022-jp\r\n"
+        "Content-Transfer-Encoding: 7bit\r\n\r\n"
+        "\r\n\r\n--#BOUNDARY#\r\nContent-Type: application/octet-stream; name=\r\n"
+        "Content-Transfer-Encoding: base64\r\n"
+        "Content-Disposition: attachment; filename=\"\"\r\n\r\n"
+        "\r\n--#BOUNDARY#--"
+        "\r\n.\r\n";
+    EXPECT_EQ(Transaction(), expected);
 }
 
 TEST_F(SendMessageTest, RecipientsGoOutToThenCcThenBccInListOrder) {
@@ -153,7 +159,8 @@ TEST_F(SendMessageTest, RecipientsGoOutToThenCcThenBccInListOrder) {
     EXPECT_TRUE(Send(SmtpScript()));
     const std::string transaction = Transaction();
     EXPECT_EQ(transaction.substr(0, transaction.find("DATA\r\n") + 6),
-              "MAIL FROM:<>\r\nRCPT TO:<to1@x>\r\nRCPT TO:<to2@x>\r\nRCPT TO:<cc1@x>\r\nRCPT TO:<cc2@x>\r\n"
+              "MAIL FROM:<>\r\nRCPT TO:<to1@x>\r\nRCPT TO:<to2@x>\r\nRCPT TO:<cc1@x>\r\nRCPT "
+              "TO:<cc2@x>\r\n"
               "RCPT TO:<bcc1@x>\r\nRCPT TO:<bcc2@x>\r\nDATA\r\n");
     EXPECT_EQ(transaction.find("bcc", transaction.find("DATA\r\n")), std::string::npos);
 }
@@ -170,11 +177,15 @@ TEST_F(SendMessageTest, RefusedRecipientIsLoggedWithItsDisplayNameAndTheOthersSt
     script.rcptByAddress["tanaka@example.jp"] = ServerAction::Reply("550 5.1.1 no such user\r\n");
     EXPECT_TRUE(Send(script));
     const std::string transaction = Transaction();
-    EXPECT_EQ(transaction.substr(0, transaction.find("DATA\r\n") + 6),
-              "MAIL FROM:<sales@example.com>\r\nRCPT TO:<a@example.jp>\r\nRCPT TO:<tanaka@example.jp>\r\n"
-              "RCPT TO:<c@example.jp>\r\nRCPT TO:<cc@example.jp>\r\nRCPT TO:<bcc@example.jp>\r\nDATA\r\n");
-    EXPECT_EQ(ErrorLog(), ExpectedLog({"SMTPエラー:An unexpected RCPT response was received",
-                                       "配信不能：以下の受信者にメールを配信できませんでした。\n\r100% 田中 %s"}));
+    EXPECT_EQ(
+        transaction.substr(0, transaction.find("DATA\r\n") + 6),
+        "MAIL FROM:<sales@example.com>\r\nRCPT TO:<a@example.jp>\r\nRCPT TO:<tanaka@example.jp>\r\n"
+        "RCPT TO:<c@example.jp>\r\nRCPT TO:<cc@example.jp>\r\nRCPT "
+        "TO:<bcc@example.jp>\r\nDATA\r\n");
+    EXPECT_EQ(
+        ErrorLog(),
+        ExpectedLog({"SMTPエラー:An unexpected RCPT response was received",
+                     "配信不能：以下の受信者にメールを配信できませんでした。\n\r100% 田中 %s"}));
 }
 
 TEST_F(SendMessageTest, RecipientAnswered251CountsAsRefused) {
@@ -184,8 +195,9 @@ TEST_F(SendMessageTest, RecipientAnswered251CountsAsRefused) {
     SmtpScript script;
     script.rcpt = ServerAction::Reply("251 2.1.5 user not local; will forward\r\n");
     EXPECT_TRUE(Send(script));  // the end of data was still answered 250
-    EXPECT_EQ(ErrorLog(), ExpectedLog({"SMTPエラー:An unexpected RCPT response was received",
-                                       "配信不能：以下の受信者にメールを配信できませんでした。\n\r"}));
+    EXPECT_EQ(ErrorLog(),
+              ExpectedLog({"SMTPエラー:An unexpected RCPT response was received",
+                           "配信不能：以下の受信者にメールを配信できませんでした。\n\r"}));
 }
 
 TEST_F(SendMessageTest, MailWithoutRecipientsSendsDataAtOnceAndRefusedDataFails) {
@@ -221,7 +233,8 @@ TEST_F(SendMessageTest, RefusedEndOfDataFails) {
     EXPECT_TRUE(disconnected_);
     // An empty body: the end of data follows the header directly.
     EXPECT_EQ(Transaction(), Envelope() + HeaderHead() + HEADER_TAIL_PLAIN + "\r\n.\r\n");
-    EXPECT_EQ(ErrorLog(), ExpectedLog({"SMTPエラー:An unexpected end of message response was received"}));
+    EXPECT_EQ(ErrorLog(),
+              ExpectedLog({"SMTPエラー:An unexpected end of message response was received"}));
 }
 
 }  // namespace

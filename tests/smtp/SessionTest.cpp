@@ -10,7 +10,7 @@ using namespace smtp_test;
 
 class SessionTest : public SmtpTest {
 protected:
-    // Runs Connect against a server playing `script`; `server_` and `connection_` stay for the test.
+    // Runs Connect against a server playing `script`; server and connection outlive the call.
     BOOL ConnectTo(const SmtpScript& script) {
         server_ = std::make_unique<ScriptedSmtpServer>(script);
         EXPECT_TRUE(server_->IsListening());
@@ -48,8 +48,9 @@ TEST_F(SessionTest, GreetingOtherThan220IsLoggedThenQuitIsSent) {
     EXPECT_EQ(GetLastError(), WSAEPROTONOSUPPORT);  // QUIT was answered 221
     EXPECT_EQ(connection_.GetLastReply(), "554 5.3.2 no service");
     EXPECT_EQ(ReceivedAfterClose(*server_), "QUIT\r\n");
-    EXPECT_EQ(ErrorLog(), ExpectedLog({"SMTPエラー:ReadCommandResponse 220",
-                                       "SMTPエラー:An unexpected SMTP login response was received"}));
+    EXPECT_EQ(ErrorLog(),
+              ExpectedLog({"SMTPエラー:ReadCommandResponse 220",
+                           "SMTPエラー:An unexpected SMTP login response was received"}));
     EXPECT_FALSE(connection_.Disconnect());  // already disconnected
 }
 
@@ -61,7 +62,8 @@ TEST_F(SessionTest, RefusedHeloLogsTheQuitExchangeFirst) {
     EXPECT_EQ(GetLastError(), ERROR_BAD_COMMAND);
     EXPECT_EQ(connection_.GetLastReply(), "250 not quite");
     EXPECT_EQ(ReceivedAfterClose(*server_), Helo() + "QUIT\r\n");
-    EXPECT_EQ(ErrorLog(), ExpectedLog({"SMTPエラー:ReadCommandResponse 221", "An unexpected QUIT response was received",
+    EXPECT_EQ(ErrorLog(), ExpectedLog({"SMTPエラー:ReadCommandResponse 221",
+                                       "An unexpected QUIT response was received",
                                        "SMTPエラー:ReadCommandResponse 250",
                                        "SMTPエラー:An unexpected HELO response was received"}));
 }
@@ -72,7 +74,8 @@ TEST_F(SessionTest, QuitAnsweredOtherThan221FailsWithBadCommand) {
     ASSERT_TRUE(ConnectTo(script));
     EXPECT_FALSE(connection_.Disconnect());
     EXPECT_EQ(GetLastError(), ERROR_BAD_COMMAND);
-    EXPECT_EQ(ErrorLog(), ExpectedLog({"SMTPエラー:ReadCommandResponse 221", "An unexpected QUIT response was received"}));
+    EXPECT_EQ(ErrorLog(), ExpectedLog({"SMTPエラー:ReadCommandResponse 221",
+                                       "An unexpected QUIT response was received"}));
 }
 
 TEST_F(SessionTest, SecondDisconnectIsLoggedAndLeavesTheLastError) {
@@ -115,12 +118,14 @@ TEST_F(SessionTest, TwoLineGreetingInOnePieceIsOneReply) {
 
 TEST_F(SessionTest, TwoLineGreetingInTwoPiecesAnswersHeloWithItsSecondLine) {
     SmtpScript script;
-    script.greeting = ServerAction::Pieces({"220-scripted.test first line\r\n", "220 second line\r\n"}, 200);
+    script.greeting =
+        ServerAction::Pieces({"220-scripted.test first line\r\n", "220 second line\r\n"}, 200);
     // The real HELO reply comes later and is taken for the QUIT reply.
     script.helo = ServerAction::Timed({{"250 scripted.test\r\n", 200}});
     script.quit = ServerAction::Timed({{"221 bye\r\n", 200}}).ThenClose();
     EXPECT_FALSE(ConnectTo(script));
-    EXPECT_EQ(ErrorLog(), ExpectedLog({"SMTPエラー:ReadCommandResponse 221", "An unexpected QUIT response was received",
+    EXPECT_EQ(ErrorLog(), ExpectedLog({"SMTPエラー:ReadCommandResponse 221",
+                                       "An unexpected QUIT response was received",
                                        "SMTPエラー:ReadCommandResponse 250",
                                        "SMTPエラー:An unexpected HELO response was received"}));
     EXPECT_EQ(connection_.GetLastReply(), "250 scripted.test");
@@ -128,7 +133,10 @@ TEST_F(SessionTest, TwoLineGreetingInTwoPiecesAnswersHeloWithItsSecondLine) {
 }
 
 TEST_F(SessionTest, GreetingCodesAreScannedAndComparedExactly) {
-    struct Case { const char* greeting; bool connects; };
+    struct Case {
+        const char* greeting;
+        bool connects;
+    };
     const Case cases[] = {
         {"25 truncated code\r\n", false},
         {"2200 only three characters count\r\n", true},
@@ -141,7 +149,8 @@ TEST_F(SessionTest, GreetingCodesAreScannedAndComparedExactly) {
         script.greeting = ServerAction::Reply(c.greeting);
         ScriptedSmtpServer server(script);
         CSmtpConnection connection;
-        EXPECT_EQ(connection.Connect(SCRIPTED_SERVER_HOST, server.Port()), c.connects ? TRUE : FALSE);
+        EXPECT_EQ(connection.Connect(SCRIPTED_SERVER_HOST, server.Port()),
+                  c.connects ? TRUE : FALSE);
         if (c.connects) connection.Disconnect();
         EXPECT_TRUE(server.WaitForConnectionsEnded(1, 10000));
     }
@@ -150,8 +159,9 @@ TEST_F(SessionTest, GreetingCodesAreScannedAndComparedExactly) {
 TEST_F(SessionTest, UnresolvableServerNameIsLoggedWithInvalidArgumentAndNoQuit) {
     EXPECT_FALSE(connection_.Connect("mail.fernpost.invalid", 25));
     EXPECT_EQ(GetLastError(), WSAEINVAL);
-    EXPECT_EQ(ErrorLog(), ExpectedLog({"SMTPエラー:m_SMTP.Connect[10022] Could not connect to the SMTP server "
-                                       "mail.fernpost.invalid on port 25"}));
+    EXPECT_EQ(ErrorLog(),
+              ExpectedLog({"SMTPエラー:m_SMTP.Connect[10022] Could not connect to the SMTP server "
+                           "mail.fernpost.invalid on port 25"}));
     EXPECT_FALSE(connection_.Disconnect());
 }
 
@@ -162,8 +172,10 @@ TEST_F(SessionTest, RefusedConnectionIsLoggedWithItsWinsockNumber) {
         port = closed.Port();
     }
     EXPECT_FALSE(connection_.Connect(SCRIPTED_SERVER_HOST, port));
-    EXPECT_EQ(ErrorLog(), ExpectedLog({"SMTPエラー:m_SMTP.Connect[10061] Could not connect to the SMTP server "
-                                       "127.0.0.1 on port " + std::to_string(port)}));
+    EXPECT_EQ(ErrorLog(),
+              ExpectedLog({"SMTPエラー:m_SMTP.Connect[10061] Could not connect to the SMTP server "
+                           "127.0.0.1 on port " +
+                           std::to_string(port)}));
 }
 
 }  // namespace

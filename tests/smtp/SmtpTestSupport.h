@@ -22,7 +22,7 @@ namespace smtp_test {
 inline constexpr const char* STAMP = "[26/01/05 07:08:09] ";
 
 inline std::tm FixedLocalTime() {
-    std::tm t {};
+    std::tm t{};
     t.tm_year = 2026 - 1900;
     t.tm_mon = 0;
     t.tm_mday = 5;
@@ -43,7 +43,7 @@ inline std::string ExpectedLog(std::initializer_list<std::string> entries) {
 
 // CPU time the whole process has used, in milliseconds.
 inline long ProcessCpuMilliseconds() {
-    timespec used {};
+    timespec used{};
     clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &used);
     return used.tv_sec * 1000L + used.tv_nsec / 1000000L;
 }
@@ -57,7 +57,9 @@ protected:
     }
 
     // The error log written so far ("" when nothing was written).
-    std::string ErrorLog() const { return ReadFile(std::string(ERROR_LOG_DIRECTORY) + "/" + ERROR_LOG_FILE); }
+    std::string ErrorLog() const {
+        return ReadFile(std::string(ERROR_LOG_DIRECTORY) + "/" + ERROR_LOG_FILE);
+    }
 
     // What the server received once the client's connection has ended.
     static std::string ReceivedAfterClose(const ScriptedSmtpServer& server) {
@@ -65,7 +67,7 @@ protected:
         return server.Received();
     }
 
-    ScopedTempDir dir_ {true};
+    ScopedTempDir dir_{true};
 };
 
 // A connection whose socket is connected directly, so the reply reader can be driven without

@@ -18,8 +18,9 @@ TEST(SmtpWireTextTest, CommandsCarryTheirArgumentBetweenAngleBrackets) {
 }
 
 TEST(SmtpWireTextTest, MultipartFramingTexts) {
-    EXPECT_EQ(BODY_PART_HEADER, "\r\n--#BOUNDARY#\r\nContent-Type: text/plain; charset=iso-2022-jp\r\n"
-                                "Content-Transfer-Encoding: 7bit\r\n\r\n");
+    EXPECT_EQ(BODY_PART_HEADER,
+              "\r\n--#BOUNDARY#\r\nContent-Type: text/plain; charset=iso-2022-jp\r\n"
+              "Content-Transfer-Encoding: 7bit\r\n\r\n");
     EXPECT_EQ(CLOSING_BOUNDARY, "\r\n--#BOUNDARY#--");
 }
 
@@ -31,20 +32,26 @@ TEST(SmtpWireTextTest, AttachmentPartHeaderQuotesOnlyTheEncodedName) {
               "Content-Disposition: attachment; filename=\"=?ISO-2022-JP?B?cmVwb3J0LnBkZg==?=\"\r\n"
               "\r\n");
     // A Shift-JIS name whose trail byte is 0x5C stays unquoted and unchanged.
-    EXPECT_EQ(FormatAttachmentPartHeader("表.txt", "").substr(0, 71),
-              "\r\n\r\n--#BOUNDARY#\r\nContent-Type: application/octet-stream; name=\x95\x5C.txt\r\n");
+    EXPECT_EQ(
+        FormatAttachmentPartHeader("表.txt", "").substr(0, 71),
+        "\r\n\r\n--#BOUNDARY#\r\nContent-Type: application/octet-stream; name=\x95\x5C.txt\r\n");
     EXPECT_NE(FormatAttachmentPartHeader("", "").find("; name=\r\n"), std::string::npos);
-    EXPECT_NE(FormatAttachmentPartHeader("", "").find("; filename=\"\"\r\n\r\n"), std::string::npos);
+    EXPECT_NE(FormatAttachmentPartHeader("", "").find("; filename=\"\"\r\n\r\n"),
+              std::string::npos);
 }
 
 TEST(SmtpWireTextTest, RefusedRecipientEntryKeepsPercentSignsAndEndsAfterLineFeedCarriageReturn) {
     EXPECT_EQ(FormatRefusedRecipientEntry("100% 田中 %s"),
               "配信不能：以下の受信者にメールを配信できませんでした。\n\r100% 田中 %s");
-    EXPECT_EQ(FormatRefusedRecipientEntry(""), "配信不能：以下の受信者にメールを配信できませんでした。\n\r");
+    EXPECT_EQ(FormatRefusedRecipientEntry(""),
+              "配信不能：以下の受信者にメールを配信できませんでした。\n\r");
 }
 
 TEST(SmtpWireTextTest, HeloNameFallsBackToLocalhost) {
-    struct Case { const char* hostName; const char* expected; };
+    struct Case {
+        const char* hostName;
+        const char* expected;
+    };
     const Case cases[] = {
         {"mail-client.example.jp", "mail-client.example.jp"},
         {"host", "host"},
@@ -61,7 +68,10 @@ TEST(SmtpWireTextTest, HeloNameFallsBackToLocalhost) {
 }
 
 TEST(SmtpWireTextTest, EveryLineEndBecomesCrLf) {
-    struct Case { std::string text; std::string expected; };
+    struct Case {
+        std::string text;
+        std::string expected;
+    };
     const Case cases[] = {
         {"", ""},
         {"no line end", "no line end"},
@@ -76,8 +86,7 @@ TEST(SmtpWireTextTest, EveryLineEndBecomesCrLf) {
 }
 
 TEST(SmtpWireTextTest, BodyGoesOutAsIso2022JpWithCrLfLineEnds) {
-    EXPECT_EQ(ConvertBodyForWire("日本\nｶﾞ\r\nabc"),
-              "\x1b$BF|K\\\x1b(B\r\n\x1b$B%,\x1b(B\r\nabc");
+    EXPECT_EQ(ConvertBodyForWire("日本\nｶﾞ\r\nabc"), "\x1b$BF|K\\\x1b(B\r\n\x1b$B%,\x1b(B\r\nabc");
     EXPECT_EQ(ConvertBodyForWire(""), "");
 }
 

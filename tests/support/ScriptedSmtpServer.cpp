@@ -29,7 +29,7 @@ constexpr std::size_t VERB_LENGTH = 4;
 // Milliseconds of the server's own monotonic clock (the program's tick counter may be replaced
 // by the test that runs the server).
 DWORD ServerTicks() {
-    timespec now {};
+    timespec now{};
     clock_gettime(CLOCK_MONOTONIC, &now);
     return static_cast<DWORD>(static_cast<unsigned long long>(now.tv_sec) * 1000ULL +
                               static_cast<unsigned long long>(now.tv_nsec) / 1000000ULL);
@@ -51,7 +51,8 @@ std::string AddressOf(const std::string& line) {
 }
 
 bool StartsWith(const ServerAction& action, std::string_view prefix) {
-    return !action.pieces.empty() && action.pieces.front().text.compare(0, prefix.size(), prefix) == 0;
+    return !action.pieces.empty() &&
+           action.pieces.front().text.compare(0, prefix.size(), prefix) == 0;
 }
 
 }  // namespace
@@ -98,7 +99,8 @@ SmtpScript SmtpScript::Silent() {
 // One connection: reads command lines and mail data, plays the script's actions.
 class ScriptedSmtpServer::Session {
 public:
-    Session(ScriptedSmtpServer& server, int connection) : m_Server(server), m_hConnection(connection) {}
+    Session(ScriptedSmtpServer& server, int connection)
+        : m_Server(server), m_hConnection(connection) {}
 
     void Serve() {
         const SmtpScript& script = m_Server.m_Script;
@@ -132,10 +134,11 @@ private:
     bool Play(const ServerAction& action) {
         for (const ReplyPiece& piece : action.pieces) {
             if (piece.pauseBeforeMs > 0 && !m_Server.Pause(piece.pauseBeforeMs)) return false;
-            if (send(m_hConnection, piece.text.data(), piece.text.size(), MSG_NOSIGNAL) < 0) return false;
+            if (send(m_hConnection, piece.text.data(), piece.text.size(), MSG_NOSIGNAL) < 0)
+                return false;
         }
         if (action.resetOnClose) {
-            linger abortive {1, 0};
+            linger abortive{1, 0};
             setsockopt(m_hConnection, SOL_SOCKET, SO_LINGER, &abortive, sizeof abortive);
         }
         return !action.closeAfter;
@@ -151,7 +154,8 @@ private:
                 m_strPending.erase(0, found + end.size());
                 return true;
             }
-            searchFrom = m_strPending.size() >= end.size() ? m_strPending.size() - end.size() + 1 : 0;
+            searchFrom =
+                m_strPending.size() >= end.size() ? m_strPending.size() - end.size() + 1 : 0;
             if (!ReceiveMore()) return false;
         }
     }
@@ -188,12 +192,13 @@ ScriptedSmtpServer::ScriptedSmtpServer(SmtpScript script, int port, DWORD lifeti
     if (m_hListen < 0) return;
     int reuse = 1;
     setsockopt(m_hListen, SOL_SOCKET, SO_REUSEADDR, &reuse, sizeof reuse);
-    sockaddr_in address {};
+    sockaddr_in address{};
     address.sin_family = AF_INET;
     address.sin_port = htons(static_cast<std::uint16_t>(port));
     address.sin_addr.s_addr = inet_addr(SCRIPTED_SERVER_HOST);
     socklen_t length = sizeof address;
-    if (bind(m_hListen, reinterpret_cast<sockaddr*>(&address), length) != 0 || listen(m_hListen, LISTEN_BACKLOG) != 0 ||
+    if (bind(m_hListen, reinterpret_cast<sockaddr*>(&address), length) != 0 ||
+        listen(m_hListen, LISTEN_BACKLOG) != 0 ||
         getsockname(m_hListen, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
         return;
     }
@@ -290,7 +295,7 @@ bool ScriptedSmtpServer::WaitReadable(int fd) const {
 }
 
 bool ScriptedSmtpServer::Pause(DWORD milliseconds) const {
-    pollfd stop {m_StopPipe[0], POLLIN, 0};
+    pollfd stop{m_StopPipe[0], POLLIN, 0};
     const DWORD start = ServerTicks();
     for (;;) {
         const DWORD elapsed = TickElapsed(start, ServerTicks());

@@ -13,7 +13,7 @@ namespace {
 using namespace smtp_test;
 
 long MonotonicMilliseconds() {
-    timespec now {};
+    timespec now{};
     clock_gettime(CLOCK_MONOTONIC, &now);
     return now.tv_sec * 1000L + now.tv_nsec / 1000000L;
 }
@@ -83,7 +83,8 @@ TEST_F(ReplyTimeoutTest, ServerThatClosesIsWaitedForWithoutSpinning) {
     EXPECT_FALSE(connection.waits[1].result);
     EXPECT_LE(connection.waits[1].milliseconds, WAIT_LIMIT_MS);
     // A wait that spun on the closed connection would use about as much CPU time as it waited.
-    EXPECT_LT(cpuUsed, 300) << "CPU time used while waiting " << connection.waits[0].milliseconds << " ms";
+    EXPECT_LT(cpuUsed, 300) << "CPU time used while waiting " << connection.waits[0].milliseconds
+                            << " ms";
     EXPECT_EQ(connection.GetLastReply(), "");
     EXPECT_EQ(ErrorLog(), ExpectedLog({"SMTPエラー:ReadCommandResponse 220",
                                        "SMTPエラー:An unexpected SMTP login response was received",
