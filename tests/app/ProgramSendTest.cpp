@@ -3,13 +3,13 @@
 // run log left alone.
 #include <gtest/gtest.h>
 
-#include <regex>
 #include <string>
 #include <sys/inotify.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
 
+#include "support/LogText.h"
 #include "support/ProgramRun.h"
 #include "support/ScriptedSmtpServer.h"
 #include "support/TempDir.h"
@@ -25,39 +25,6 @@ std::string HostName() {
     char name[256] = {};
     gethostname(name, sizeof name - 1);
     return name[0] != '\0' ? name : "localhost";
-}
-
-// The texts of the error log's entries: each entry is "[yy/mm/dd hh:mm:ss] ", the text and LF.
-Entries ErrorEntries(const std::string& log) {
-    static const std::regex stamp(R"(\[\d\d/\d\d/\d\d \d\d:\d\d:\d\d\] )");
-    Entries entries;
-    std::size_t pos = 0;
-    while (pos < log.size()) {
-        std::smatch match;
-        std::string rest = log.substr(pos);
-        if (!std::regex_search(rest, match, stamp) || match.position(0) != 0) {
-            entries.push_back("<malformed: " + rest + ">");
-            break;
-        }
-        std::size_t textStart = pos + match.length(0);
-        std::size_t next = textStart;
-        std::size_t end = std::string::npos;
-        while ((next = log.find('\n', next)) != std::string::npos) {
-            std::string after = log.substr(next + 1);
-            if (after.empty() || (std::regex_search(after, match, stamp) && match.position(0) == 0)) {
-                end = next;
-                break;
-            }
-            ++next;
-        }
-        if (end == std::string::npos) {
-            entries.push_back("<unterminated: " + log.substr(textStart) + ">");
-            break;
-        }
-        entries.push_back(log.substr(textStart, end - textStart));
-        pos = end + 1;
-    }
-    return entries;
 }
 
 struct Job {
@@ -102,7 +69,7 @@ protected:
         EXPECT_FALSE(PathExists(dir_.File("bin/Fernpost.log"))) << "the run log is for job files";
     }
 
-    Entries ErrorLog() const { return ErrorEntries(ReadFile(Work("log/Fernpost.err"))); }
+    Entries ErrorLog() const { return ErrorLogEntries(ReadFile(Work("log/Fernpost.err"))); }
 
     std::string Dialogue(const std::string& mailFrom, const Entries& rcpts) const {
         std::string text = "HELO " + HostName() + "\r\nMAIL FROM:<" + mailFrom + ">\r\n";

@@ -13,6 +13,7 @@
 #include "platform/Clock.h"
 #include "platform/LastError.h"
 #include "smtp/CSmtpConnection.h"
+#include "support/FixedClock.h"
 #include "support/ScriptedSmtpServer.h"
 #include "support/TempDir.h"
 
@@ -20,19 +21,6 @@ namespace smtp_test {
 
 // The stamp every log entry gets under SmtpTest.
 inline constexpr const char* STAMP = "[26/01/05 07:08:09] ";
-
-inline std::tm FixedLocalTime() {
-    std::tm t{};
-    t.tm_year = 2026 - 1900;
-    t.tm_mon = 0;
-    t.tm_mday = 5;
-    t.tm_wday = 1;
-    t.tm_hour = 7;
-    t.tm_min = 8;
-    t.tm_sec = 9;
-    t.tm_gmtoff = 9 * 3600;
-    return t;
-}
 
 // The error log file holding `entries`, each stamped and ended by a line feed.
 inline std::string ExpectedLog(std::initializer_list<std::string> entries) {
@@ -50,7 +38,7 @@ inline long ProcessCpuMilliseconds() {
 
 class SmtpTest : public ::testing::Test {
 protected:
-    void SetUp() override { SetLocalTimeSource(&FixedLocalTime); }
+    void SetUp() override { SetLocalTimeSource(&FixedMoment); }
     void TearDown() override {
         SetLocalTimeSource(nullptr);
         SetTickSource(nullptr);
