@@ -9,6 +9,7 @@
 #include "platform/Clock.h"
 #include "platform/LastError.h"
 #include "platform/TextFormat.h"
+#include "platform/TextTrim.h"
 
 namespace {
 
@@ -48,12 +49,7 @@ bool StartsLine(std::string_view text, std::size_t pos) {
 
 constexpr std::string_view WHITE_SPACE = " \t\r\n\v\f";
 
-std::string_view TrimWhiteSpace(std::string_view text) {
-    std::size_t first = text.find_first_not_of(WHITE_SPACE);
-    if (first == std::string_view::npos) return {};
-    std::size_t last = text.find_last_not_of(WHITE_SPACE);
-    return text.substr(first, last - first + 1);
-}
+std::string_view TrimWhiteSpace(std::string_view text) { return TrimCharacters(text, WHITE_SPACE); }
 
 // What one token of a recipients text holds.
 enum class TokenContent { ADDRESS, NOTHING, MALFORMED };

@@ -7,18 +7,14 @@
 #include <sys/stat.h>
 
 #include "platform/ShiftJis.h"
+#include "platform/TextTrim.h"
 
 namespace {
 
 constexpr std::string_view UTF8_BYTE_ORDER_MARK = "\xEF\xBB\xBF";
 constexpr std::string_view BLANKS = " \t";
 
-std::string_view Trim(std::string_view text) {
-    std::size_t first = text.find_first_not_of(BLANKS);
-    if (first == std::string_view::npos) return {};
-    std::size_t last = text.find_last_not_of(BLANKS);
-    return text.substr(first, last - first + 1);
-}
+std::string_view Trim(std::string_view text) { return TrimCharacters(text, BLANKS); }
 
 bool EqualIgnoringAsciiCase(std::string_view a, std::string_view b) {
     if (a.size() != b.size()) return false;
