@@ -77,10 +77,20 @@ BOOL CSmtpSocket::Connect(const sockaddr* address, socklen_t length) {
 }
 
 BOOL CSmtpSocket::Send(const void* data, std::size_t length) {
-    if (send(m_hSocket, data, length, MSG_NOSIGNAL) == SOCKET_ERROR) {
-        SetLastErrorFromErrno(errno);
-        return FALSE;
-    }
+    // A blocking send can still return early, when a signal interrupts it after part of the
+    // range went out: the rest follows, so no byte of the mail is lost.
+    const char* next = static_cast<const char*>(data);
+    std::size_t left = length;
+    do {
+        ssize_t sent = send(m_hSocket, next, left, MSG_NOSIGNAL);
+        if (sent == SOCKET_ERROR) {
+            if (errno == EINTR) continue;
+            SetLastErrorFromErrno(errno);
+            return FALSE;
+        }
+        next += sent;
+        left -= static_cast<std::size_t>(sent);
+    } while (left > 0);
     return TRUE;
 }
 

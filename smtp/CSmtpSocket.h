@@ -41,9 +41,10 @@ public:
     // connect call fails.
     BOOL Connect(const sockaddr* address, socklen_t length);
 
-    // One send of `length` bytes from `data` (MSG_NOSIGNAL: a peer that has gone away never
-    // kills the process). TRUE unless the call fails; a shorter count sent is not re-sent.
-    // Zero bytes: TRUE. A send after the peer reset the connection: FALSE with 10054.
+    // Sends the `length` bytes from `data` (MSG_NOSIGNAL: a peer that has gone away never
+    // kills the process). A send that a signal cuts short goes on with the rest, so TRUE means
+    // every byte went out. Zero bytes: TRUE. A send after the peer reset the connection: FALSE
+    // with 10054.
     BOOL Send(const void* data, std::size_t length);
 
     // One receive into `buffer` of capacity `length`: the number of bytes received, 0 when the

@@ -7,6 +7,9 @@
 #include <netdb.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
+#include <signal.h>
+#include <sys/time.h>
+#include <thread>
 #include <string>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -218,6 +221,45 @@ TEST_F(CSmtpSocketTest, SendsBytesAndZeroBytes) {
     char buffer[16] = {};
     EXPECT_EQ(recv(listener_.Peer(), buffer, sizeof buffer, 0), 6);
     EXPECT_EQ(std::string(buffer, 6), "QUIT\r\n");
+}
+
+// Counts the timer signals that interrupted the sends below.
+volatile sig_atomic_t g_interruptions = 0;
+void CountInterruption(int) { g_interruptions = g_interruptions + 1; }
+
+TEST_F(CSmtpSocketTest, SendInterruptedBySignalsStillSendsEveryByte) {
+    constexpr std::size_t kLength = 32u << 20;  // far more than the socket buffers hold
+    ConnectToListener();
+    std::string data(kLength, '\0');
+    for (std::size_t i = 0; i < kLength; ++i) data[i] = static_cast<char>('A' + i % 26);
+    std::size_t received = 0;
+    bool same = true;
+    std::thread reader([&] {
+        std::string buffer(4096, '\0');
+        for (;;) {
+            ssize_t n = recv(listener_.Peer(), buffer.data(), buffer.size(), 0);
+            if (n <= 0) break;
+            for (ssize_t i = 0; i < n; ++i) same = same && buffer[i] == data[received + i];
+            received += static_cast<std::size_t>(n);
+            if (received >= kLength) break;
+        }
+    });
+    struct sigaction action {};
+    action.sa_handler = CountInterruption;  // no SA_RESTART: a blocked send returns early
+    struct sigaction previous {};
+    sigaction(SIGALRM, &action, &previous);
+    itimerval every {{0, 500}, {0, 500}};
+    setitimer(ITIMER_REAL, &every, nullptr);
+    BOOL sent = socket_.Send(data.data(), data.size());
+    itimerval off {};
+    setitimer(ITIMER_REAL, &off, nullptr);
+    sigaction(SIGALRM, &previous, nullptr);
+    socket_.Close();  // the reader sees the end even when bytes went missing
+    reader.join();
+    EXPECT_TRUE(sent);
+    EXPECT_GT(g_interruptions, 0);
+    EXPECT_EQ(received, kLength);
+    EXPECT_TRUE(same);
 }
 
 TEST_F(CSmtpSocketTest, SendAfterResetFailsWithConnectionResetAndNoSignal) {
