@@ -70,3 +70,31 @@ TEST_F(ProgramStartTest, EachFailedRunAddsItsOwnLine) {
 }
 
 }  // namespace
+
+namespace {
+
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool kAddressSanitizer = true;  // its shadow memory cannot live under a small ulimit -v
+#else
+constexpr bool kAddressSanitizer = false;
+#endif
+
+TEST_F(ProgramStartTest, BodyFileLargerThanMemoryEndsWithAnEntryNotAnAbort) {
+    if (kAddressSanitizer) GTEST_SKIP() << "address space limits do not work with ASan";
+    constexpr off_t kBodySize = off_t{1} << 30;  // sparse: costs no disk
+    WriteFile(dir_.File("work/body.txt"), "");
+    ASSERT_EQ(truncate(dir_.File("work/body.txt").c_str(), kBodySize), 0);
+    WriteFile(dir_.File("work/job.ini"),
+              "[SMTP]\nServer=127.0.0.1\n[Address]\nFromName=n\nFromAddress=a\nTo=t\n"
+              "[Message]\nBodyFile=body.txt\n");
+    ProgramResult result = RunProgram(
+        "/bin/sh", {"-c", "ulimit -v 262144 && exec " + program_ + " -inifile:job.ini"},
+        dir_.File("work"));
+    EXPECT_TRUE(result.exited);
+    EXPECT_EQ(result.exitStatus, 0);
+    EXPECT_EQ(result.standardOutput + result.standardError, "");
+    EXPECT_EQ(ErrorLogEntries(ReadFile(dir_.File("work/log/Fernpost.err"))),
+              std::vector<std::string>{"Error:fernpost stopped: std::bad_alloc"});
+}
+
+}  // namespace
