@@ -9,6 +9,7 @@
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <poll.h>
+#include <sys/time.h>
 #include <unistd.h>
 
 #include "platform/LastError.h"
@@ -48,6 +49,9 @@ BOOL CSmtpSocket::Create() {
     }
     int noDelay = 1;
     setsockopt(m_hSocket, IPPROTO_TCP, TCP_NODELAY, &noDelay, sizeof noDelay);
+    timeval sendTimeout{static_cast<time_t>(m_dwSendTimeout / 1000),
+                        static_cast<suseconds_t>(m_dwSendTimeout % 1000) * 1000};
+    setsockopt(m_hSocket, SOL_SOCKET, SO_SNDTIMEO, &sendTimeout, sizeof sendTimeout);
     return TRUE;
 }
 
@@ -85,7 +89,8 @@ BOOL CSmtpSocket::Send(const void* data, std::size_t length) {
         ssize_t sent = send(m_hSocket, next, left, MSG_NOSIGNAL);
         if (sent == SOCKET_ERROR) {
             if (errno == EINTR) continue;
-            SetLastErrorFromErrno(errno);
+            // The send time-out ran out without the server taking any data.
+            SetLastErrorFromErrno(errno == EAGAIN || errno == EWOULDBLOCK ? ETIMEDOUT : errno);
             return FALSE;
         }
         next += sent;

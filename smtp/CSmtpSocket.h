@@ -13,6 +13,10 @@
 inline constexpr int INVALID_SOCKET = -1;
 // The result of a failed Receive.
 inline constexpr int SOCKET_ERROR = -1;
+// How long one send may wait for the server to take any data: the three minutes RFC 5321
+// (4.5.3.2.5) gives a client for each send of the data block. A server that stops reading then
+// fails the send instead of blocking the run for ever.
+inline constexpr DWORD SMTP_SEND_TIMEOUT_MS = 3 * 60 * 1000;
 
 class CSmtpSocket {
 public:
@@ -25,9 +29,13 @@ public:
 
     // Makes a blocking TCP socket (AF_INET, SOCK_STREAM, protocol 0) with TCP_NODELAY set, so
     // that the small pieces of the data stream are not held back by delayed acknowledgements.
-    // A socket still open from before is closed first. FALSE when no socket can be made (last
-    // error from the call, for example 10024 WSAEMFILE).
+    // A socket still open from before is closed first. Sends time out after the send time-out
+    // (SMTP_SEND_TIMEOUT_MS unless changed). FALSE when no socket can be made (last error from
+    // the call, for example 10024 WSAEMFILE).
     BOOL Create();
+
+    // Changes the send time-out of the sockets this object creates from now on.
+    void SetSendTimeout(DWORD milliseconds) { m_dwSendTimeout = milliseconds; }
 
     // Connects to `host` (dotted IPv4 text, or else a host name, looked up for its first IPv4
     // address) on `port` (host byte order). 127.0.0.1 is used without any lookup;
@@ -44,7 +52,7 @@ public:
     // Sends the `length` bytes from `data` (MSG_NOSIGNAL: a peer that has gone away never
     // kills the process). A send that a signal cuts short goes on with the rest, so TRUE means
     // every byte went out. Zero bytes: TRUE. A send after the peer reset the connection: FALSE
-    // with 10054.
+    // with 10054. A server that takes no data for the send time-out: FALSE with 10060.
     BOOL Send(const void* data, std::size_t length);
 
     // One receive into `buffer` of capacity `length`: the number of bytes received, 0 when the
@@ -69,4 +77,5 @@ public:
 
 private:
     int m_hSocket = INVALID_SOCKET;
+    DWORD m_dwSendTimeout = SMTP_SEND_TIMEOUT_MS;
 };
