@@ -59,19 +59,15 @@ INSTANTIATE_TEST_SUITE_P(
         ScanCase{"fp -inifile:ソ表\\a.ini", {{"inifile", "ソ表\\a.ini"}}},
         ScanCase{"fp -ＡB:v", {{"Ａb", "v"}}}));
 
-TEST(CommandLineOptionsTest, NullLineLeavesTableUntouched) {
-    CCommandLineOptions options("fp -a:1", false);
-    options.Parse(nullptr);
-    EXPECT_EQ(options.m_options, (Table{{"a", "1"}}));
-    EXPECT_EQ(options.m_strCmdLine, "fp -a:1");
-    CCommandLineOptions none(nullptr, false);
-    EXPECT_TRUE(none.m_options.empty());
-}
-
-TEST(CommandLineOptionsTest, ParseAgainReplacesTheTable) {
+TEST(CommandLineOptionsTest, ParseAgainReplacesTheTableAndANullLineLeavesIt) {
     CCommandLineOptions options("fp -a:1", false);
     options.Parse("fp -b:2");
     EXPECT_EQ(options.m_options, (Table{{"b", "2"}}));
+    options.Parse(nullptr);
+    EXPECT_EQ(options.m_options, (Table{{"b", "2"}}));
+    EXPECT_EQ(options.m_strCmdLine, "fp -b:2");
+    CCommandLineOptions none(nullptr, false);
+    EXPECT_TRUE(none.m_options.empty());
 }
 
 TEST(CommandLineOptionsTest, LookupIgnoresCaseUnlessCaseSensitive) {

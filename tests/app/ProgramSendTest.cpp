@@ -9,10 +9,9 @@
 #include <unistd.h>
 #include <vector>
 
-#include "support/LogText.h"
+#include "smtp/SmtpWireText.h"
 #include "support/ProgramRun.h"
 #include "support/ScriptedSmtpServer.h"
-#include "support/TempDir.h"
 
 namespace {
 
@@ -20,12 +19,6 @@ using Entries = std::vector<std::string>;
 
 constexpr int kSmtpPort = 25;
 constexpr DWORD kServerWaitMs = 10000;
-
-std::string HostName() {
-    char name[256] = {};
-    gethostname(name, sizeof name - 1);
-    return name[0] != '\0' ? name : "localhost";
-}
 
 struct Job {
     std::string server = "127.0.0.1";
@@ -46,39 +39,23 @@ struct Job {
     }
 };
 
-class ProgramSendTest : public ::testing::Test {
+class ProgramSendTest : public ProgramTest {
 protected:
-    void SetUp() override {
-        ASSERT_EQ(mkdir(dir_.File("bin").c_str(), 0777), 0);
-        ASSERT_EQ(mkdir(dir_.File("work").c_str(), 0777), 0);
-        program_ = CopyProgramInto(dir_.File("bin"));
-    }
-
-    std::string Work(const std::string& name) const { return dir_.File("work/" + name); }
-
     // Runs the program on `job`; with a server, waits until its connection has ended.
     void Run(const Job& job, ScriptedSmtpServer* server) {
         WriteFile(Work("job.ini"), job.Ini());
-        ProgramResult result = RunProgram(program_, {"-inifile:job.ini"}, dir_.File("work"));
-        EXPECT_TRUE(result.exited);
-        EXPECT_EQ(result.exitStatus, 0);
-        EXPECT_EQ(result.standardOutput + result.standardError, "");
+        ProgramTest::Run({"-inifile:job.ini"});
         if (server != nullptr) {
             EXPECT_TRUE(server->WaitForConnectionsEnded(1, kServerWaitMs));
         }
         EXPECT_FALSE(PathExists(dir_.File("bin/Fernpost.log"))) << "the run log is for job files";
     }
 
-    Entries ErrorLog() const { return ErrorLogEntries(ReadFile(Work("log/Fernpost.err"))); }
-
-    std::string Dialogue(const std::string& mailFrom, const Entries& rcpts) const {
-        std::string text = "HELO " + HostName() + "\r\nMAIL FROM:<" + mailFrom + ">\r\n";
+    static std::string Dialogue(const std::string& mailFrom, const Entries& rcpts) {
+        std::string text = "HELO " + LocalHeloName() + "\r\nMAIL FROM:<" + mailFrom + ">\r\n";
         for (const std::string& rcpt : rcpts) text += "RCPT TO:<" + rcpt + ">\r\n";
         return text + "DATA\r\n";
     }
-
-    ScopedTempDir dir_;
-    std::string program_;
 };
 
 const std::string kFromLine = "From: =?ISO-2022-JP?B?GyRCTGs0ViVQJUMlQRsoQg==?= <batch>\r\n";

@@ -28,25 +28,17 @@ TEST_F(RunLogTest, EntryIsStampDirectlyFollowedByTextWithoutLineEnd) {
               "[26/01/05 07:08:09]a[26/01/05 07:08:09]b");
 }
 
-TEST_F(RunLogTest, RotatesAtExactlyTheLimitAndNotOneByteBefore) {
-    const std::string below(LOG_ROTATE_SIZE - 1, 'x');
+TEST_F(RunLogTest, RotatesAtExactlyTheLimitNotOneByteBeforeAndReplacesAnOlderBackup) {
+    const std::string below(5242880 - 1, 'x');  // one byte below 5 MiB
     WriteFile(LogPath(), below);
+    WriteFile(LogPath() + ".back", "older generation");
     AppendRunLogEntry(LogPath(), "grows");
-    EXPECT_FALSE(PathExists(LogPath() + ".back"));
+    EXPECT_EQ(ReadFile(LogPath() + ".back"), "older generation");
     EXPECT_EQ(ReadFile(LogPath()), below + "[26/01/05 07:08:09]grows");
 
     AppendRunLogEntry(LogPath(), "fresh");
     EXPECT_EQ(ReadFile(LogPath() + ".back"), below + "[26/01/05 07:08:09]grows");
     EXPECT_EQ(ReadFile(LogPath()), "[26/01/05 07:08:09]fresh");
-}
-
-TEST_F(RunLogTest, RotationOfAFileOfExactlyTheLimitReplacesAnOlderBackup) {
-    const std::string full(LOG_ROTATE_SIZE, 'y');
-    WriteFile(LogPath(), full);
-    WriteFile(LogPath() + ".back", "older generation");
-    AppendRunLogEntry(LogPath(), "next");
-    EXPECT_EQ(ReadFile(LogPath() + ".back"), full);
-    EXPECT_EQ(ReadFile(LogPath()), "[26/01/05 07:08:09]next");
 }
 
 TEST_F(RunLogTest, UnwritableLogLosesTheEntrySilently) {

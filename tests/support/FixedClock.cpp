@@ -1,16 +1,18 @@
 // A fixed wall clock for tests.
 #include "support/FixedClock.h"
 
-std::tm FixedMoment() {
+std::tm Moment(int year, int month, int day, int weekday, int hour, int minute, int second,
+               long gmtoff) {
     std::tm t {};
-    t.tm_year = 2026 - 1900;
-    t.tm_mon = 0;
-    t.tm_mday = 5;
-    t.tm_hour = 7;
-    t.tm_min = 8;
-    t.tm_sec = 9;
-    t.tm_wday = 1;  // a Monday
-    t.tm_yday = 4;
-    t.tm_gmtoff = 9 * 3600;
+    t.tm_year = year - 1900;
+    t.tm_mon = month - 1;
+    t.tm_mday = day;
+    t.tm_wday = weekday;
+    t.tm_hour = hour;
+    t.tm_min = minute;
+    t.tm_sec = second;
+    t.tm_gmtoff = gmtoff;
     return t;
 }
+
+std::tm FixedMoment() { return Moment(2026, 1, 5, 1, 7, 8, 9, 9 * 3600); }

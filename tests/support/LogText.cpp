@@ -1,6 +1,8 @@
 // Reading log files in tests.
 #include "support/LogText.h"
 
+#include "logging/ErrorLog.h"
+
 namespace {
 
 constexpr const char* STAMP_SHAPE = "[99/99/99 99:99:99]";  // 9: a decimal digit
@@ -53,4 +55,14 @@ std::vector<std::string> ErrorLogEntries(const std::string& log) {
         pos = end + 1;
     }
     return entries;
+}
+
+std::string FixedClockLogTest::ErrorLog() {
+    return ReadFile(std::string(ERROR_LOG_DIRECTORY) + "/" + ERROR_LOG_FILE);
+}
+
+std::string FixedClockLogTest::ExpectedLog(std::initializer_list<std::string> entries) {
+    std::string log;
+    for (const std::string& entry : entries) log += FIXED_STAMP + (" " + entry) + "\n";
+    return log;
 }

@@ -10,6 +10,8 @@
 #include <time.h>
 #include <unistd.h>
 
+#include "support/LogText.h"
+
 namespace {
 
 double Now() {
@@ -87,4 +89,22 @@ std::string CopyProgramInto(const std::string& directory) {
     std::filesystem::copy_file(FERNPOST_BINARY, copy,
                                std::filesystem::copy_options::overwrite_existing);
     return copy;
+}
+
+void ProgramTest::SetUp() {
+    std::filesystem::create_directories(dir_.File("bin"));
+    std::filesystem::create_directories(dir_.File("work"));
+    program_ = CopyProgramInto(dir_.File("bin"));
+}
+
+ProgramResult ProgramTest::Run(const std::vector<std::string>& arguments) {
+    ProgramResult result = RunProgram(program_, arguments, dir_.File("work"));
+    EXPECT_TRUE(result.exited);
+    EXPECT_EQ(result.exitStatus, 0);
+    EXPECT_EQ(result.standardOutput + result.standardError, "");
+    return result;
+}
+
+std::vector<std::string> ProgramTest::ErrorLog() const {
+    return ErrorLogEntries(ReadFile(Work("log/Fernpost.err")));
 }
