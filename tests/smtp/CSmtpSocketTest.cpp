@@ -98,30 +98,14 @@ protected:
     CSmtpSocket socket_;
 };
 
-// A port of 127.0.0.1 that nothing listens on (bound once, then released; the test's private
-// network has nobody else to take it).
-int UnusedPort() {
-    int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t length = sizeof address;
-    bind(fd, reinterpret_cast<sockaddr*>(&address), length);
-    getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
-    close(fd);
-    return ntohs(address.sin_port);
-}
-
 bool IsOpenDescriptor(int fd) { return fd >= 0 && fcntl(fd, F_GETFD) != -1; }
 
-TEST_F(CSmtpSocketTest, DottedAddressConnectsWithoutAnyLookup) {
+TEST_F(CSmtpSocketTest, DottedAddressConnectsWithoutALookupAndAHostNameIsLookedUp) {
     ConnectToListener();
     EXPECT_EQ(g_lookups, 0);
-}
-
-TEST_F(CSmtpSocketTest, HostNameIsLookedUpForItsIPv4Address) {
-    ASSERT_TRUE(socket_.Create());
-    EXPECT_TRUE(socket_.Connect("localhost", listener_.Port()));
+    CSmtpSocket byName;
+    ASSERT_TRUE(byName.Create());
+    EXPECT_TRUE(byName.Connect("localhost", listener_.Port()));
     EXPECT_EQ(g_lookups, 1);
     EXPECT_EQ(g_lastLookup, "localhost");
 }
@@ -151,12 +135,6 @@ TEST_F(CSmtpSocketTest, AllOnesAddressIsTakenForAHostName) {
     EXPECT_EQ(GetLastError(), WSAEINVAL);
 }
 
-TEST_F(CSmtpSocketTest, RefusedConnectionLeavesWinsockNumber) {
-    ASSERT_TRUE(socket_.Create());
-    EXPECT_FALSE(socket_.Connect("127.0.0.1", UnusedPort()));
-    EXPECT_EQ(GetLastError(), 10061u);  // WSAECONNREFUSED
-}
-
 TEST_F(CSmtpSocketTest, CreateSetsNoDelay) {
     ASSERT_TRUE(socket_.Create());
     int noDelay = 0;
@@ -176,19 +154,14 @@ TEST_F(CSmtpSocketTest, CloseTwiceAndOnANeverCreatedSocketDoesNothing) {
     EXPECT_EQ(socket_.Handle(), INVALID_SOCKET);
 }
 
-TEST_F(CSmtpSocketTest, PollOnAnIdleSocketReturnsAtOnceNotReadable) {
+TEST_F(CSmtpSocketTest, PollIsNotReadableAtOnceOnAnIdleSocketAndReadableWithZeroBytesAfterClose) {
     ConnectToListener();
     BOOL readable = TRUE;
     const DWORD start = GetTickCount();
     EXPECT_TRUE(socket_.PollReadable(readable));
     EXPECT_FALSE(readable);
     EXPECT_LT(TickElapsed(start, GetTickCount()), 50u);
-}
-
-TEST_F(CSmtpSocketTest, PollAfterPeerClosedIsReadableAndReceiveGivesZero) {
-    ConnectToListener();
     listener_.ClosePeer(false);
-    BOOL readable = FALSE;
     EXPECT_TRUE(socket_.WaitReadable(readable, 1000));
     EXPECT_TRUE(socket_.PollReadable(readable));
     EXPECT_TRUE(readable);

@@ -25,13 +25,6 @@ protected:
     ReaderHarness reader_;
 };
 
-TEST_F(ReplyReaderTest, ReplyInTwoPiecesIsOneReply) {
-    Serve(ServerAction::Pieces({"25", "0 OK\r\n"}, 150));
-    EXPECT_TRUE(reader_.ReadCommandResponse(250));
-    EXPECT_EQ(reader_.LastReplyCode(), 250);
-    EXPECT_EQ(reader_.GetLastReply(), "");
-}
-
 TEST_F(ReplyReaderTest, CodeIsScannedFromTheFirstThreeCharacters) {
     struct Case {
         const char* reply;
@@ -68,27 +61,19 @@ TEST_F(ReplyReaderTest, LetterLedReplyKeepsThePreviousCode) {
     EXPECT_EQ(reader_.GetLastReply(), "xyz");
 }
 
-TEST_F(ReplyReaderTest, FirstReplyWithoutANumberIsNotAnyExpectedCode) {
-    Serve(ServerAction::Reply("abc\r\n"));
-    EXPECT_FALSE(reader_.ReadCommandResponse(220));
+TEST_F(ReplyReaderTest, OtherCodeFailsWithTheReplyTextWhichSuccessLeavesAsItWas) {
+    Serve(ServerAction::Pieces(
+        {"abc\r\n", "554 5.7.1 go away\r\n", "251 2.1.5 will forward\r\n", "220 yes\r\n"}, 150));
+    EXPECT_FALSE(reader_.ReadCommandResponse(220));  // a first reply without a number
     EXPECT_EQ(GetLastError(), WSAEPROTONOSUPPORT);
     EXPECT_EQ(reader_.GetLastReply(), "abc");
-}
-
-TEST_F(ReplyReaderTest, OtherCodeFailsWithTheReplyTextAndExactEquality) {
-    Serve(ServerAction::Pieces({"554 5.7.1 go away\r\n", "251 2.1.5 will forward\r\n"}, 150));
     EXPECT_FALSE(reader_.ReadCommandResponse(220));
     EXPECT_EQ(GetLastError(), WSAEPROTONOSUPPORT);
     EXPECT_EQ(reader_.GetLastReply(), "554 5.7.1 go away");
-    EXPECT_FALSE(reader_.ReadCommandResponse(250));
+    EXPECT_FALSE(reader_.ReadCommandResponse(250));  // exact equality: 251 is not 250
     EXPECT_EQ(reader_.GetLastReply(), "251 2.1.5 will forward");
-}
-
-TEST_F(ReplyReaderTest, SuccessLeavesTheLastReplyAsItWas) {
-    Serve(ServerAction::Pieces({"554 no\r\n", "220 yes\r\n"}, 150));
-    EXPECT_FALSE(reader_.ReadCommandResponse(220));
     EXPECT_TRUE(reader_.ReadCommandResponse(220));
-    EXPECT_EQ(reader_.GetLastReply(), "554 no");
+    EXPECT_EQ(reader_.GetLastReply(), "251 2.1.5 will forward");
 }
 
 TEST_F(ReplyReaderTest, LinesReceivedWithTheFirstBelongToItsReply) {
@@ -108,13 +93,10 @@ TEST_F(ReplyReaderTest, TextAfterTheTerminatorInOneReceiveLosesItsLastTwoBytes) 
     EXPECT_EQ(reader_.GetLastReply(), "554 a\r\nx");
 }
 
-TEST_F(ReplyReaderTest, LongRepliesGrowTheBufferAndKeepEveryByte) {
-    const std::string reply300 = "220 " + std::string(294, 'a') + "\r\n";
+TEST_F(ReplyReaderTest, LongReplyGrowsTheBufferAndKeepsEveryByte) {
     std::string reply9000 = "554 ";
     for (int i = 0; reply9000.size() < 8998; ++i) reply9000 += static_cast<char>('a' + i % 26);
-    Serve(ServerAction::Pieces({reply300, reply9000 + "\r\n"}, 150));
-    ASSERT_EQ(reply300.size(), 300u);
-    EXPECT_TRUE(reader_.ReadCommandResponse(220));
+    Serve(ServerAction::Reply(reply9000 + "\r\n"));
     EXPECT_FALSE(reader_.ReadCommandResponse(220));
     EXPECT_EQ(reader_.GetLastReply(), reply9000);
 }

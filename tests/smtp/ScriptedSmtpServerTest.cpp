@@ -1,19 +1,13 @@
 // The scripted test server itself: the port it is given, its lifetime, and stopping promptly.
-#include <gtest/gtest.h>
-
 #include <string>
 #include <vector>
 
+#include "SmtpTestSupport.h"
 #include "smtp/CSmtpSocket.h"
-#include "support/ScriptedSmtpServer.h"
 
 namespace {
 
-long MonotonicMilliseconds() {
-    timespec now{};
-    clock_gettime(CLOCK_MONOTONIC, &now);
-    return now.tv_sec * 1000L + now.tv_nsec / 1000000L;
-}
+using smtp_test::MonotonicMilliseconds;
 
 // Reads from `socket` until the server closes the connection; everything read.
 std::string ReadToClose(CSmtpSocket& socket) {
@@ -28,33 +22,21 @@ std::string ReadToClose(CSmtpSocket& socket) {
     return text;
 }
 
-TEST(ScriptedSmtpServerTest, ListensOnTheSmtpPortWhenAsked) {
+TEST(ScriptedSmtpServerTest, ListensOnTheSmtpPortWhenAskedAndTakesQuitInsideMailDataAsData) {
     ScriptedSmtpServer server(SmtpScript(), 25);
     ASSERT_TRUE(server.IsListening());
     EXPECT_EQ(server.Port(), 25);
     CSmtpSocket socket;
     ASSERT_TRUE(socket.Create());
     ASSERT_TRUE(socket.Connect(SCRIPTED_SERVER_HOST, 25));
-    ASSERT_TRUE(socket.Send("EHLO x\r\nNOOP\r\nQUIT\r\n", 20));
-    EXPECT_EQ(
-        ReadToClose(socket),
-        "220 scripted.test ESMTP ready\r\n250 scripted.test\r\n500 5.5.2 command unrecognised\r\n"
-        "221 2.0.0 bye\r\n");
-    EXPECT_TRUE(server.WaitForConnectionsEnded(1, 5000));
-    EXPECT_EQ(server.Received(), "EHLO x\r\nNOOP\r\nQUIT\r\n");
-}
-
-TEST(ScriptedSmtpServerTest, MailDataRunsToTheEndMarkAndQuitInsideIsData) {
-    ScriptedSmtpServer server;
-    CSmtpSocket socket;
-    ASSERT_TRUE(socket.Create());
-    ASSERT_TRUE(socket.Connect(SCRIPTED_SERVER_HOST, server.Port()));
-    const std::string session = "DATA\r\nQUIT\r\n.\r\nDATA\r\n.\r\nQUIT\r\n";
+    const std::string session = "EHLO x\r\nNOOP\r\nDATA\r\nQUIT\r\n.\r\nDATA\r\n.\r\nQUIT\r\n";
     ASSERT_TRUE(socket.Send(session.data(), session.size()));
     EXPECT_EQ(ReadToClose(socket),
-              "220 scripted.test ESMTP ready\r\n354 end data with <CR><LF>.<CR><LF>\r\n"
-              "250 2.0.0 queued\r\n354 end data with <CR><LF>.<CR><LF>\r\n250 2.0.0 queued\r\n"
-              "221 2.0.0 bye\r\n");
+              "220 scripted.test ESMTP ready\r\n250 scripted.test\r\n500 5.5.2 command unrecognised\r\n"
+              "354 end data with <CR><LF>.<CR><LF>\r\n250 2.0.0 queued\r\n"
+              "354 end data with <CR><LF>.<CR><LF>\r\n250 2.0.0 queued\r\n221 2.0.0 bye\r\n");
+    EXPECT_TRUE(server.WaitForConnectionsEnded(1, 5000));
+    EXPECT_EQ(server.Received(), session);
     EXPECT_EQ(server.MailData(), (std::vector<std::string>{"QUIT", ""}));
 }
 

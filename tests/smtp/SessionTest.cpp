@@ -31,16 +31,6 @@ TEST_F(SessionTest, WellBehavedServerOpensAndClosesTheSession) {
     EXPECT_EQ(connection_.GetLastReply(), "");
 }
 
-TEST_F(SessionTest, HeloNamesTheLocalHost) {
-    ASSERT_TRUE(ConnectTo(SmtpScript()));
-    connection_.Disconnect();
-    const std::string received = ReceivedAfterClose(*server_);
-    ASSERT_EQ(received.compare(0, 5, "HELO "), 0);
-    const std::string name = received.substr(5, received.find("\r\n") - 5);
-    EXPECT_FALSE(name.empty());
-    EXPECT_EQ(name.find_first_of(" \t\r\n"), std::string::npos);
-}
-
 TEST_F(SessionTest, GreetingOtherThan220IsLoggedThenQuitIsSent) {
     SmtpScript script;
     script.greeting = ServerAction::Reply("554 5.3.2 no service\r\n");
@@ -130,30 +120,6 @@ TEST_F(SessionTest, TwoLineGreetingInTwoPiecesAnswersHeloWithItsSecondLine) {
                                        "SMTPエラー:An unexpected HELO response was received"}));
     EXPECT_EQ(connection_.GetLastReply(), "250 scripted.test");
     EXPECT_EQ(ReceivedAfterClose(*server_), Helo() + "QUIT\r\n");
-}
-
-TEST_F(SessionTest, GreetingCodesAreScannedAndComparedExactly) {
-    struct Case {
-        const char* greeting;
-        bool connects;
-    };
-    const Case cases[] = {
-        {"25 truncated code\r\n", false},
-        {"2200 only three characters count\r\n", true},
-        {"ABC letters\r\n", false},
-        {"221 positive but not 220\r\n", false},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.greeting);
-        SmtpScript script;
-        script.greeting = ServerAction::Reply(c.greeting);
-        ScriptedSmtpServer server(script);
-        CSmtpConnection connection;
-        EXPECT_EQ(connection.Connect(SCRIPTED_SERVER_HOST, server.Port()),
-                  c.connects ? TRUE : FALSE);
-        if (c.connects) connection.Disconnect();
-        EXPECT_TRUE(server.WaitForConnectionsEnded(1, 10000));
-    }
 }
 
 TEST_F(SessionTest, UnresolvableServerNameIsLoggedWithInvalidArgumentAndNoQuit) {

@@ -12,12 +12,6 @@ namespace {
 
 using namespace smtp_test;
 
-long MonotonicMilliseconds() {
-    timespec now{};
-    clock_gettime(CLOCK_MONOTONIC, &now);
-    return now.tv_sec * 1000L + now.tv_nsec / 1000000L;
-}
-
 // The longest a timed-out wait may take: the time-out, one more pause, and some slack.
 constexpr long WAIT_LIMIT_MS = SMTP_REPLY_TIMEOUT_MS + SMTP_REPLY_POLL_INTERVAL_MS + 400;
 
