@@ -10,6 +10,7 @@
 #include "message/CSmtpMessage.h"
 #include "message/JapaneseText.h"
 #include "platform/Clock.h"
+#include "support/FixedClock.h"
 
 namespace {
 
@@ -223,7 +224,7 @@ TEST(FormatForHeaderTest, DisplayNameForms) {
         {CSmtpAddress("Sales", "user@example.jp"), std::string(SALES_WORD) + " <user@example.jp>"},
         {CSmtpAddress("日本", "u"), std::string(NIHON_WORD) + " <u>"},
         {CSmtpAddress("ｱｲ", "u"), "=?ISO-2022-JP?B?GyRCJSIlJBsoQg==?= <u>"},
-        {CSmtpAddress("\"Sales, Tokyo\"", ""), EncodeHeaderWord("\"Sales, Tokyo\"") + " <>"},
+        {CSmtpAddress("\"Sales, Tokyo\"", ""), "=?ISO-2022-JP?B?IlNhbGVzLCBUb2t5byI=?= <>"},
     };
     for (const auto& c : cases) EXPECT_EQ(c.address.FormatForHeader(), c.expected);
 }

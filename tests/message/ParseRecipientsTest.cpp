@@ -6,17 +6,13 @@
 #include <utility>
 #include <vector>
 
-#include "MessageTestSupport.h"
 #include "message/CSmtpMessage.h"
-#include "platform/Clock.h"
 #include "platform/LastError.h"
-#include "support/TempDir.h"
+#include "support/LogText.h"
 
 namespace {
 
-std::tm FixedMoment() { return Moment(2026, 12, 5, 6, 23, 5, 53); }
-
-const char* const PARSE_ENTRY = "[26/12/05 23:05:53] An error occurred while parsing the recipients string\n";
+const char* const PARSE_ENTRY = "An error occurred while parsing the recipients string";
 
 using Entries = std::vector<std::pair<std::string, std::string>>;  // (display name, address)
 
@@ -29,14 +25,9 @@ Entries ListOf(const CSmtpMessage& message, int kind) {
     return entries;
 }
 
-class ParseRecipientsTest : public ::testing::Test {
+class ParseRecipientsTest : public FixedClockLogTest {
 protected:
-    void SetUp() override {
-        SetLocalTimeSource(&FixedMoment);
-        SetLastError(0);
-    }
-    void TearDown() override { SetLocalTimeSource(nullptr); }
-    ScopedTempDir dir_ {true};
+    void SetUp() override { SetLastError(0); }
 };
 
 TEST_F(ParseRecipientsTest, WellFormedTexts) {
@@ -66,7 +57,7 @@ TEST_F(ParseRecipientsTest, WellFormedTexts) {
         EXPECT_EQ(message.RecipientCount(RECIPIENT_TO), 0);
     }
     EXPECT_EQ(GetLastError(), 0u);
-    EXPECT_EQ(ReadFile("log/Fernpost.err"), "");
+    EXPECT_EQ(ErrorLog(), "");
 }
 
 TEST_F(ParseRecipientsTest, MalformedTokenStopsTheParseWithEntryAndLastError) {
@@ -87,8 +78,8 @@ TEST_F(ParseRecipientsTest, MalformedTokenStopsTheParseWithEntryAndLastError) {
         EXPECT_EQ(message.ParseRecipients(c.text, RECIPIENT_TO), FALSE) << c.text;
         EXPECT_EQ(ListOf(message, RECIPIENT_TO), c.entries) << c.text;
         EXPECT_EQ(GetLastError(), ERROR_INVALID_DATA) << c.text;
-        expectedLog += PARSE_ENTRY;
-        EXPECT_EQ(ReadFile("log/Fernpost.err"), expectedLog) << c.text;
+        expectedLog += ExpectedLog({PARSE_ENTRY});
+        EXPECT_EQ(ErrorLog(), expectedLog) << c.text;
     }
 }
 
