@@ -4,8 +4,8 @@
 #include <string>
 
 #include "job/CMail.h"
+#include "support/LogText.h"
 #include "support/ScriptedSmtpServer.h"
-#include "support/TempDir.h"
 
 namespace {
 
@@ -26,7 +26,7 @@ int CountParts(const std::string& received) {
     return parts;
 }
 
-class CMailTest : public ::testing::Test {
+class CMailTest : public FixedClockLogTest {
 protected:
     void Fill(CMail& mail) {
         mail.SetServer("127.0.0.1");
@@ -35,8 +35,6 @@ protected:
         mail.SetTo("ops");
         mail.SetBody("line\n");
     }
-    std::string ErrorLog() { return ReadFile("log/Fernpost.err"); }
-    ScopedTempDir dir_ {true};
 };
 
 TEST_F(CMailTest, SocketLayerThatCannotStartIsLoggedAndNothingConnects) {
@@ -47,12 +45,9 @@ TEST_F(CMailTest, SocketLayerThatCannotStartIsLoggedAndNothingConnects) {
     EXPECT_EQ(mail.SendMail(), FALSE);
     server.Stop();
     EXPECT_EQ(server.Received(), "");
-    std::string log = ErrorLog();
-    std::size_t first = log.find("] Error:CMail::SendMail AfxSocketInit()\n[");
-    std::size_t second = log.find("] SMTP サーバ接続に失敗しました。\n\rSocketの初期化に失敗しました。\n");
-    EXPECT_NE(first, std::string::npos) << log;
-    EXPECT_NE(second, std::string::npos) << log;
-    EXPECT_LT(first, second);
+    EXPECT_EQ(ErrorLog(),
+              ExpectedLog({"Error:CMail::SendMail AfxSocketInit()",
+                           "SMTP サーバ接続に失敗しました。\n\rSocketの初期化に失敗しました。"}));
 }
 
 TEST_F(CMailTest, ResultFollowsTheEndOfDataReply) {

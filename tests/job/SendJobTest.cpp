@@ -1,12 +1,11 @@
-// Request building: body file and attachment list reading, and the request made from a job.
+// Request building: body file and attachment list reading. The request made from a job is checked
+// byte for byte on the wire by the program's own worked example (tests/app/ProgramSendTest.cpp).
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <string>
 #include <sys/stat.h>
 #include <vector>
 
-#include "job/CMail.h"
 #include "job/SendJob.h"
 #include "platform/TextFileReader.h"
 #include "support/TempDir.h"
@@ -94,34 +93,6 @@ TEST(ReadAttachmentPathsTest, StopsAfterTheMostAttachmentsOneMailCarries) {
     for (int i = 0; i < 200; ++i) list += dir.File("x") + "\n";
     WriteFile(dir.File("list.txt"), list);
     EXPECT_EQ(ReadAttachmentPaths(dir.File("list.txt")).size(), 128u);
-}
-
-TEST(BuildMailRequestTest, WorkedExampleMakesTheExpectedRequest) {
-    ScopedTempDir dir;
-    WriteFile(dir.File("body.txt"), "Hello\r\nBye\r\n");
-    WriteFile(dir.File("a.csv"), "x,y\r\n");
-    WriteFile(dir.File("files.txt"), dir.File("a.csv") + "\r\n\r\n" + dir.File("gone.csv") + "\r\n");
-    JobFields job {};
-    std::strcpy(job.szServer, "192.0.2.25");
-    std::strcpy(job.szFromName, "夜間バッチ");
-    std::strcpy(job.szFromAddress, "batch");
-    std::strcpy(job.szTo, "ops, audit");
-    std::strcpy(job.szSubject, "夜間レポート");
-    std::strcpy(job.szBodyFile, dir.File("body.txt").c_str());
-    std::strcpy(job.szAttachmentPathFile, dir.File("files.txt").c_str());
-
-    CMail mail;
-    mail.SetCc("left over");
-    BuildMailRequest(job, mail);
-    EXPECT_EQ(mail.m_strServer, "192.0.2.25");
-    EXPECT_EQ(mail.m_strFromName, "夜間バッチ");
-    EXPECT_EQ(mail.m_strFromAddress, "batch");
-    EXPECT_EQ(mail.m_strTo, "ops, audit");
-    EXPECT_EQ(mail.m_strCc, "");
-    EXPECT_EQ(mail.m_strBcc, "");
-    EXPECT_EQ(mail.m_strSubject, "夜間レポート");
-    EXPECT_EQ(mail.m_strBody, "Hello\nBye\n");
-    EXPECT_EQ(mail.m_aAttachmentPaths, Lines{dir.File("a.csv")});
 }
 
 }  // namespace

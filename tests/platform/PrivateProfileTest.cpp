@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 
 #include "platform/PrivateProfile.h"
 #include "support/TempDir.h"
@@ -68,18 +69,15 @@ INSTANTIATE_TEST_SUITE_P(
         ProfileCase{"section name with a 0x5D trail byte", "[\x81\x5D]\nKey=v", "\x81\x5D", "Key",
                     "v"}));
 
-TEST(ProfileCutTest, ValueIsCutTo511Bytes) {
-    std::string value(600, 'x');
-    EXPECT_EQ(FindProfileValue("A", "To", "[A]\nTo=" + value), std::string(511, 'x'));
-}
-
-TEST(ProfileCutTest, CutNeverSplitsATwoByteCharacter) {
-    // 510 ASCII bytes, then 日 (0x93 0xFA): the 511th byte would be a lead byte alone.
-    std::string value = std::string(510, 'a') + "日本";
-    EXPECT_EQ(FindProfileValue("A", "To", "[A]\nTo=" + value), std::string(510, 'a'));
-    // 509 ASCII bytes, then 日: the character fits whole in 511 bytes.
-    value = std::string(509, 'a') + "日本";
-    EXPECT_EQ(FindProfileValue("A", "To", "[A]\nTo=" + value), std::string(509, 'a') + "日");
+TEST(ProfileCutTest, ValueIsCutTo511BytesNeverSplittingATwoByteCharacter) {
+    const std::pair<std::string, std::string> cases[] = {
+        {std::string(600, 'x'), std::string(511, 'x')},
+        // 510 ASCII bytes, then 日 (0x93 0xFA): the 511th byte would be a lead byte alone.
+        {std::string(510, 'a') + "日本", std::string(510, 'a')},
+        // 509 ASCII bytes, then 日: the character fits whole in 511 bytes.
+        {std::string(509, 'a') + "日本", std::string(509, 'a') + "日"},
+    };
+    for (const auto& [value, kept] : cases) EXPECT_EQ(FindProfileValue("A", "To", "[A]\nTo=" + value), kept);
 }
 
 TEST(ProfileFileTest, MissingFileAndDirectoryGiveTheEmptyText) {
