@@ -3,8 +3,6 @@
 // body, attachment names and bytes, no Bcc in the header, one copy per recipient).
 #include "InteropTest.h"
 
-#include <iconv.h>
-
 namespace {
 
 const double PROGRAM_TIMEOUT_SECONDS = 120;  // the program's own reply waits are 5 s each
@@ -12,24 +10,7 @@ const double PROGRAM_TIMEOUT_SECONDS = 120;  // the program's own reply waits ar
 // A log file's Shift-JIS text made readable in a failure message.
 std::string Readable(const std::string& label, const std::string& sjis) {
     if (sjis.empty()) return "--- " + label + ": (empty)\n";
-    std::string out(sjis.size() * 3 + 4, '\0');
-    iconv_t converter = iconv_open("UTF-8//TRANSLIT", "CP932");
-    char* in = const_cast<char*>(sjis.data());
-    size_t inLeft = sjis.size();
-    char* outPtr = out.data();
-    size_t outLeft = out.size();
-    if (converter != reinterpret_cast<iconv_t>(-1)) {
-        while (inLeft > 0 && iconv(converter, &in, &inLeft, &outPtr, &outLeft) == static_cast<size_t>(-1) &&
-               outLeft > 0) {
-            *outPtr++ = '?';  // a byte that is not CP932
-            --outLeft;
-            ++in;
-            --inLeft;
-        }
-        iconv_close(converter);
-    }
-    out.resize(out.size() - outLeft);
-    return "--- " + label + ":\n" + out + "\n";
+    return "--- " + label + ":\n" + Utf8FromShiftJis(sjis, true) + "\n";
 }
 
 class FernpostRun : public InteropTest {

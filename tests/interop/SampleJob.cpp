@@ -20,25 +20,6 @@ namespace {
 const std::size_t RANDOM_ATTACHMENT_SIZE = 70001;  // several base64 lines, one byte past a full group
 const std::uint32_t RANDOM_SEED = 20261206;        // fixed, so that a failure can be repeated
 
-std::string Utf8FromShiftJis(const std::string& text) {
-    iconv_t converter = iconv_open("UTF-8", "CP932");
-    if (converter == reinterpret_cast<iconv_t>(-1)) {
-        ADD_FAILURE() << "iconv cannot convert CP932 to UTF-8";
-        return text;
-    }
-    std::string out(text.size() * 3 + 4, '\0');
-    char* in = const_cast<char*>(text.data());
-    size_t inLeft = text.size();
-    char* outPtr = out.data();
-    size_t outLeft = out.size();
-    if (iconv(converter, &in, &inLeft, &outPtr, &outLeft) == static_cast<size_t>(-1)) {
-        ADD_FAILURE() << "a sample text is not valid CP932";
-    }
-    iconv_close(converter);
-    out.resize(out.size() - outLeft);
-    return out;
-}
-
 // A JSON string literal of UTF-8 text.
 std::string Json(const std::string& utf8) {
     std::string out = "\"";
@@ -81,6 +62,32 @@ std::string RandomBytes(std::size_t size) {
 }
 
 }  // namespace
+
+std::string Utf8FromShiftJis(const std::string& text, bool lenient) {
+    iconv_t converter = iconv_open("UTF-8", "CP932");
+    if (converter == reinterpret_cast<iconv_t>(-1)) {
+        ADD_FAILURE() << "iconv cannot convert CP932 to UTF-8";
+        return text;
+    }
+    std::string out(text.size() * 3 + 4, '\0');
+    char* in = const_cast<char*>(text.data());
+    size_t inLeft = text.size();
+    char* outPtr = out.data();
+    size_t outLeft = out.size();
+    while (inLeft > 0 && iconv(converter, &in, &inLeft, &outPtr, &outLeft) == static_cast<size_t>(-1)) {
+        if (!lenient) {
+            ADD_FAILURE() << "a sample text is not valid CP932";
+            break;
+        }
+        *outPtr++ = '?';  // a byte that is not CP932
+        --outLeft;
+        ++in;
+        --inLeft;
+    }
+    iconv_close(converter);
+    out.resize(out.size() - outLeft);
+    return out;
+}
 
 void PrintTo(SampleFactory factory, std::ostream* out) { *out << factory().title; }
 

@@ -46,6 +46,10 @@ struct SampleJob {
     static SampleJob RefusedRecipient();
 };
 
+// Shift-JIS `text` as UTF-8. A byte that is not CP932 fails the test, or with `lenient` (for
+// showing a log in a failure message) becomes '?'.
+std::string Utf8FromShiftJis(const std::string& text, bool lenient = false);
+
 // Test parameters are the sample factories; a test's name shows the sample's title.
 using SampleFactory = SampleJob (*)();
 void PrintTo(SampleFactory factory, std::ostream* out);
