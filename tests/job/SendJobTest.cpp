@@ -59,7 +59,6 @@ TEST(ReadBodyTextTest, EveryLineEndsInOneLineFeed) {
     const Case cases[] = {
         {"Hello\r\nBye\r\n", "Hello\nBye\n"},
         {"a\n\nb", "a\n\nb\n"},
-        {"a\r\n\r\nb\r\n", "a\n\nb\n"},
         {"a\rb", "a\nb\n"},
         {"", ""},
         {std::string("x\0y\n\0\n", 6), "xy\n\n"},

@@ -122,26 +122,27 @@ TEST_F(SessionTest, TwoLineGreetingInTwoPiecesAnswersHeloWithItsSecondLine) {
     EXPECT_EQ(ReceivedAfterClose(*server_), Helo() + "QUIT\r\n");
 }
 
-TEST_F(SessionTest, UnresolvableServerNameIsLoggedWithInvalidArgumentAndNoQuit) {
-    EXPECT_FALSE(connection_.Connect("mail.fernpost.invalid", 25));
-    EXPECT_EQ(GetLastError(), WSAEINVAL);
-    EXPECT_EQ(ErrorLog(),
-              ExpectedLog({"SMTPエラー:m_SMTP.Connect[10022] Could not connect to the SMTP server "
-                           "mail.fernpost.invalid on port 25"}));
-    EXPECT_FALSE(connection_.Disconnect());
-}
-
-TEST_F(SessionTest, RefusedConnectionIsLoggedWithItsWinsockNumber) {
-    int port;
+TEST_F(SessionTest, FailedConnectIsLoggedWithItsWinsockNumberAndLeavesNothingToDisconnect) {
+    int closedPort;
     {
         ScriptedSmtpServer closed;  // its port is free again once it is gone
-        port = closed.Port();
+        closedPort = closed.Port();
     }
-    EXPECT_FALSE(connection_.Connect(SCRIPTED_SERVER_HOST, port));
-    EXPECT_EQ(ErrorLog(),
-              ExpectedLog({"SMTPエラー:m_SMTP.Connect[10061] Could not connect to the SMTP server "
-                           "127.0.0.1 on port " +
-                           std::to_string(port)}));
+    const struct { std::string host; int port; DWORD error; } cases[] = {
+        {"mail.fernpost.invalid", 25, WSAEINVAL},
+        {SCRIPTED_SERVER_HOST, closedPort, 10061},  // WSAECONNREFUSED
+    };
+    std::string expectedLog;
+    for (const auto& c : cases) {
+        CSmtpConnection connection;
+        EXPECT_FALSE(connection.Connect(c.host.c_str(), c.port));
+        EXPECT_EQ(GetLastError(), c.error);
+        EXPECT_FALSE(connection.Disconnect());  // never connected: no QUIT
+        expectedLog += ExpectedLog({"SMTPエラー:m_SMTP.Connect[" + std::to_string(c.error) +
+                                    "] Could not connect to the SMTP server " + c.host + " on port " +
+                                    std::to_string(c.port), "Already disconnected from SMTP server"});
+    }
+    EXPECT_EQ(ErrorLog(), expectedLog);
 }
 
 }  // namespace
