@@ -119,13 +119,4 @@ TEST(JoinCommandLineTest, PutsBackTheQuotesTheShellRemoved) {
     }
 }
 
-TEST(JoinCommandLineTest, JoinedVectorScansToTheOriginalValue) {
-    const char* argv[] = {"/usr/local/bin/fernpost", "-inifile:/my jobs/夜間 a.ini"};
-    std::string line = JoinCommandLine(2, argv);
-    CCommandLineOptions options(line.c_str(), false);
-    std::string value;
-    ASSERT_TRUE(options.GetOption("inifile", value));
-    EXPECT_EQ(value, "/my jobs/夜間 a.ini");
-}
-
 }  // namespace
