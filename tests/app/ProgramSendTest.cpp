@@ -11,6 +11,7 @@
 
 #include "smtp/SmtpWireText.h"
 #include "support/ProgramRun.h"
+#include "support/MailText.h"
 #include "support/ScriptedSmtpServer.h"
 
 namespace {
@@ -175,16 +176,6 @@ TEST_F(ProgramSendTest, EmptyAndMissingBodyFilesSendAnEmptyBody) {
     EXPECT_EQ(ErrorLog(), Entries{});
 }
 
-int CountParts(const std::string& received) {
-    int parts = 0;
-    for (std::size_t pos = 0; (pos = received.find("Content-Disposition: attachment;", pos)) !=
-                              std::string::npos;
-         ++pos) {
-        ++parts;
-    }
-    return parts;
-}
-
 TEST_F(ProgramSendTest, AttachmentListsAreCountedByAcceptedPathsUpTo128) {
     WriteFile(Work("x.bin"), "x");
     struct Case { int missing, existing, expectedParts; };
@@ -199,7 +190,7 @@ TEST_F(ProgramSendTest, AttachmentListsAreCountedByAcceptedPathsUpTo128) {
         job.attachmentPathFile = "files.txt";
         Run(job, &server);
         std::string received = server.Received();
-        EXPECT_EQ(CountParts(received), c.expectedParts) << c.missing << " + " << c.existing;
+        EXPECT_EQ(CountAttachmentParts(received), c.expectedParts) << c.missing << " + " << c.existing;
         EXPECT_EQ(received.find("multipart/mixed") != std::string::npos, c.expectedParts > 0);
     }
     EXPECT_EQ(ErrorLog(), Entries{});
@@ -214,7 +205,7 @@ TEST_F(ProgramSendTest, DirectoryInTheListIsAnEmptyPartWithItsLogEntry) {
     job.attachmentPathFile = "files.txt";
     Run(job, &server);
     std::string received = server.Received();
-    EXPECT_EQ(CountParts(received), 2);
+    EXPECT_EQ(CountAttachmentParts(received), 2);
     EXPECT_NE(received.find("name=\r\nContent-Transfer-Encoding: base64\r\n"
                             "Content-Disposition: attachment; filename=\"\"\r\n\r\n\r\n\r\n--#BOUNDARY#"),
               std::string::npos)
