@@ -38,17 +38,11 @@ TEST(CSmtpMessageTest, RecipientsGoToTheListOfTheirKindOnly) {
 // ---- dot-stuffing -------------------------------------------------------------------------------
 
 TEST(AssignBodyTest, DoublesTheDotAtTheStartOfEveryLine) {
+    // Every mix of dots, CR and LF is checked exhaustively below; these are the readable examples.
     const std::pair<std::string, std::string> cases[] = {
         {"", ""},
-        {".", ".."},
         {".start", "..start"},
-        {"a\n.\nb", "a\n..\nb"},
-        {"a\n..b", "a\n...b"},
         {"a.b\n c.", "a.b\n c."},
-        {"a\r\n.\r\n", "a\r\n..\r\n"},
-        {"a\r.b", "a\r..b"},
-        {"\n.", "\n.."},
-        {"\r.", "\r.."},
         {".\n.\r.", "..\n..\r.."},
         {"日本\n.", "日本\n.."},
     };
@@ -70,7 +64,7 @@ std::string OnTheWire(const std::string& body) {
     return wire;
 }
 
-// What a receiver makes of the wire text: lines split at CR LF, one leading dot removed.
+// The lines of the wire text, split at CR LF.
 std::vector<std::string> ReceivedLines(const std::string& wire) {
     std::vector<std::string> lines;
     std::size_t start = 0;
@@ -109,10 +103,9 @@ TEST(AssignBodyTest, NoBodyOfDotsCrAndLfPutsALoneDotLineOnTheWire) {
         ASSERT_EQ(stuffedLines.size(), plainLines.size()) << body;
         for (std::size_t i = 0; i < stuffedLines.size(); ++i) {
             ASSERT_NE(stuffedLines[i], ".") << body;
-            // The receiver drops one leading dot and gets the unstuffed line back.
-            std::string received = stuffedLines[i];
-            if (!received.empty() && received[0] == '.') received.erase(0, 1);
-            ASSERT_EQ(received, plainLines[i]) << body;
+            // A line that begins with a dot gets one more; no other line changes.
+            const std::string& plain = plainLines[i];
+            ASSERT_EQ(stuffedLines[i], (plain.rfind('.', 0) == 0 ? "." : "") + plain) << body;
         }
     }
 }
