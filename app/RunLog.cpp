@@ -23,7 +23,7 @@ void RotateIfDue(const std::string& logPath) {
 
 void AppendRunLogEntry(const std::string& logPath, std::string_view text) {
     RotateIfDue(logPath);
-    std::FILE* file = std::fopen(logPath.c_str(), "a");
+    std::FILE* file = OpenForAppending(logPath);
     if (file == nullptr) return;
     std::string entry = FormatLogStamp(LocalTimeNow());
     entry.append(text);

@@ -14,10 +14,10 @@
 namespace {
 
 std::FILE* OpenErrorLog(const std::string& path) {
-    std::FILE* file = std::fopen(path.c_str(), "a");
+    std::FILE* file = OpenForAppending(path);
     if (file != nullptr) return file;
     if (!CreateOneDirectory(ERROR_LOG_DIRECTORY)) return nullptr;
-    return std::fopen(path.c_str(), "a");
+    return OpenForAppending(path);
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 #include "platform/FileSystem.h"
 
 #include <cstdio>
+#include <fcntl.h>
 #include <limits.h>
 #include <stdlib.h>
 #include <sys/stat.h>
@@ -23,6 +24,21 @@ bool MoveFileReplacing(const std::string& from, const std::string& to) {
 }
 
 bool CreateOneDirectory(const std::string& path) { return mkdir(path.c_str(), 0777) == 0; }
+
+std::FILE* OpenForAppending(const std::string& path) {
+    // O_NONBLOCK: opening a FIFO without a reader fails at once instead of waiting for one.
+    int fd = open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_NONBLOCK | O_NOCTTY | O_CLOEXEC,
+                  0666);
+    if (fd < 0) return nullptr;
+    struct stat status {};
+    if (fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
+        close(fd);
+        return nullptr;
+    }
+    std::FILE* file = fdopen(fd, "a");
+    if (file == nullptr) close(fd);
+    return file;
+}
 
 std::string ExecutablePath() {
     char* resolved = realpath("/proc/self/exe", nullptr);

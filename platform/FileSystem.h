@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
 #include <optional>
 #include <string>
 
@@ -18,6 +19,11 @@ bool MoveFileReplacing(const std::string& from, const std::string& to);
 
 // Creates one directory level at `path`. False when it cannot be created, also when it exists.
 bool CreateOneDirectory(const std::string& path);
+
+// Opens the regular file at `path` for appending, creating it when missing; null when it cannot
+// be opened or is not a regular file (a FIFO, device or directory is never written to, so an
+// entry can never block the run).
+std::FILE* OpenForAppending(const std::string& path);
 
 // The full path of the running executable with symbolic links resolved, or empty.
 std::string ExecutablePath();

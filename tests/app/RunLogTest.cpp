@@ -1,6 +1,8 @@
 // The run log: entry format, entries without line ends, rotation at 5 MiB.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <string>
 
 #include "app/ResourceText.h"
@@ -44,6 +46,14 @@ TEST_F(RunLogTest, RotatesAtExactlyTheLimitNotOneByteBeforeAndReplacesAnOlderBac
 TEST_F(RunLogTest, UnwritableLogLosesTheEntrySilently) {
     AppendRunLogEntry(dir_.File("no-such-dir/Fernpost.log"), "lost");
     EXPECT_FALSE(PathExists(dir_.File("no-such-dir")));
+}
+
+TEST_F(RunLogTest, FifoAtTheLogPathNeverBlocksTheRun) {
+    ASSERT_EQ(mkfifo(LogPath().c_str(), 0600), 0);
+    AppendRunLogEntry(LogPath(), "lost, without waiting for a reader");  // returns at once
+    struct stat status {};
+    ASSERT_EQ(stat(LogPath().c_str(), &status), 0);
+    EXPECT_TRUE(S_ISFIFO(status.st_mode)) << "the FIFO is left as it was, not replaced";
 }
 
 TEST(RunLogPathTest, DirectoryOfPathKeepsEverythingBeforeTheLastSeparator) {

@@ -1,6 +1,8 @@
 // Error log: entry format, directory creation, bytes kept as written.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include "logging/ErrorLog.h"
 #include "logging/LogStamp.h"
 #include "support/LogText.h"
@@ -8,6 +10,11 @@
 namespace {
 
 using ErrorLogTest = FixedClockLogTest;
+
+bool IsRegularFileAt(const char* path) {
+    struct stat status {};
+    return stat(path, &status) == 0 && S_ISREG(status.st_mode);
+}
 
 TEST(LogStampTest, FormatsYearModuloHundredAndTwoDigitFields) {
     EXPECT_EQ(FormatLogStamp(Moment(2026, 1, 5, 1, 7, 8, 9)), "[26/01/05 07:08:09]");
@@ -32,6 +39,13 @@ TEST_F(ErrorLogTest, EntryIsLostSilentlyWhenLogCannotBeOpened) {
     WriteErrorLog(ERROR_LOG_FILE, "lost");
     EXPECT_EQ(ReadFile("log"), "a file where the directory should be");
     EXPECT_EQ(GetLastError(), ERROR_BAD_COMMAND);
+}
+
+TEST_F(ErrorLogTest, FifoAtTheLogPathNeverBlocksTheRun) {
+    ASSERT_TRUE(CreateOneDirectory("log"));
+    ASSERT_EQ(mkfifo("log/Fernpost.err", 0600), 0);
+    WriteErrorLog(ERROR_LOG_FILE, "lost, without waiting for a reader");
+    EXPECT_FALSE(IsRegularFileAt("log/Fernpost.err"));
 }
 
 }  // namespace
