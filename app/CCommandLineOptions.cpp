@@ -77,10 +77,7 @@ void CCommandLineOptions::StoreOption(std::string name, std::string value) {
 
 std::string CCommandLineOptions::NormaliseName(std::string name) const {
     if (m_bCaseSensitive) return name;
-    for (std::size_t pos = 0; pos < name.size(); pos = ShiftJisNext(name, pos)) {
-        char& c = name[pos];
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    }
+    for (std::size_t pos = 0; pos < name.size();) pos = ShiftJisLowerCaseAt(name, pos);
     return name;
 }
 

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <string>
 #include <string_view>
 
 // True for a byte that starts a two-byte character: 0x81-0x9F and 0xE0-0xFC.
@@ -22,6 +23,11 @@ constexpr bool IsHalfWidthKatakana(unsigned char byte) { return byte >= 0xA1 && 
 // itself, or one less when the last kept byte would be a lead byte whose trail byte is cut off.
 // Texts no longer than `maxBytes` are kept whole.
 std::size_t ShiftJisCutLength(std::string_view text, std::size_t maxBytes);
+
+// Lower-cases the character at `pos` of `text` in place, as code page 932 maps case: ASCII A-Z,
+// and the full-width Latin (Ａ -> ａ), Greek (Α -> α) and Cyrillic (А -> а) capitals.
+// Returns the position just after the character.
+std::size_t ShiftJisLowerCaseAt(std::string& text, std::size_t pos);
 
 // The position just after the character that starts at `pos` (CharNext): two bytes for a lead
 // byte followed by another byte, else one. Never steps past the end of `text`.

@@ -42,3 +42,24 @@ TEST(ShiftJisTest, NextStepsOverWholeCharactersAndNeverPastTheEnd) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(ShiftJisTest, LowerCaseFollowsTheCodePagesCapitals) {
+    struct Case { std::string text, lower; };
+    const Case cases[] = {
+        {"AZaz@[", "azaz@["},
+        {"ＡＺａ", "ａｚａ"},
+        {"ΑΩα", "αωα"},
+        {"АЁНОЯ", "аёноя"},  // the small letters skip 0x847F between н and о
+        {"アソ表日", "アソ表日"},  // trail bytes 0x41, 0x5C, ... are never lower-cased
+        {"\x93", "\x93"},      // a lead byte alone at the end
+    };
+    for (const Case& c : cases) {
+        std::string text = c.text;
+        for (std::size_t pos = 0; pos < text.size();) pos = ShiftJisLowerCaseAt(text, pos);
+        EXPECT_EQ(text, c.lower) << c.text;
+    }
+}
+
+}  // namespace
