@@ -107,7 +107,8 @@ std::string QuotedElement(std::string_view element) {
         return std::string(element);
     }
     std::size_t colon = element.find(':');
-    bool isOption = !element.empty() && OPTION_CHARACTERS.find(element[0]) != std::string_view::npos;
+    bool isOption =
+        !element.empty() && OPTION_CHARACTERS.find(element[0]) != std::string_view::npos;
     if (isOption && colon != std::string_view::npos) {
         return std::string(element.substr(0, colon + 1)) + VALUE_QUOTE +
                std::string(element.substr(colon + 1)) + VALUE_QUOTE;

@@ -31,5 +31,5 @@ public:
     // The job-file path the run uses.
     static std::string ResolveJobPath();
 
-    JobFields m_settings {};
+    JobFields m_settings{};
 };

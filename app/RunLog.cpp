@@ -15,7 +15,8 @@ namespace {
 void RotateIfDue(const std::string& logPath) {
     std::optional<std::uint64_t> size = FileSizeOf(logPath);
     if (size && *size >= LOG_ROTATE_SIZE) {
-        MoveFileReplacing(logPath, logPath + RUN_LOG_BACKUP_SUFFIX);  // a failure is retried next time
+        MoveFileReplacing(logPath,
+                          logPath + RUN_LOG_BACKUP_SUFFIX);  // a failure is retried next time
     }
 }
 
@@ -44,7 +45,8 @@ std::string DirectoryOfPath(std::string_view path) {
     for (std::size_t pos = 0; pos < path.size(); pos = ShiftJisNext(path, pos)) {
         if (path[pos] == '/') lastSeparator = pos;
     }
-    return std::string(lastSeparator == std::string_view::npos ? path : path.substr(0, lastSeparator));
+    return std::string(lastSeparator == std::string_view::npos ? path
+                                                               : path.substr(0, lastSeparator));
 }
 
 std::string GetModuleDirectory() {

@@ -12,7 +12,7 @@
 
 namespace {
 
-constexpr std::size_t INPUT_BYTES = std::size_t {64} << 20;
+constexpr std::size_t INPUT_BYTES = std::size_t{64} << 20;
 
 // Repeats `piece` up to exactly INPUT_BYTES, never cutting a double-byte character in two.
 std::string Repeat(const std::string& piece) {
@@ -24,17 +24,20 @@ std::string Repeat(const std::string& piece) {
 }
 
 const std::string& AsciiText() {
-    static const std::string text = Repeat("The quick brown fox jumps over the lazy dog. 0123456789\n");
+    static const std::string text =
+        Repeat("The quick brown fox jumps over the lazy dog. 0123456789\n");
     return text;
 }
 
 const std::string& JapaneseText() {
-    static const std::string text = Repeat("日本語の本文は全角文字だけで書かれている。漢字とかなカナ");
+    static const std::string text =
+        Repeat("日本語の本文は全角文字だけで書かれている。漢字とかなカナ");
     return text;
 }
 
 const std::string& MixedText() {
-    static const std::string text = Repeat("明日の会議は10:00から第2会議室で行います。\r\nﾃｽﾄ ｶﾞｲﾄﾞ Agenda: review.\r\n");
+    static const std::string text =
+        Repeat("明日の会議は10:00から第2会議室で行います。\r\nﾃｽﾄ ｶﾞｲﾄﾞ Agenda: review.\r\n");
     return text;
 }
 
@@ -46,12 +49,13 @@ void BM_Base64Encode(benchmark::State& state) {
     std::unique_ptr<char[]> output(new char[size]);
     for (auto _ : state) {
         std::size_t length = 0;
-        CSmtpAttachment::Base64Encode(reinterpret_cast<const unsigned char*>(input.data()), input.size(),
-                                      output.get(), size, length);
+        CSmtpAttachment::Base64Encode(reinterpret_cast<const unsigned char*>(input.data()),
+                                      input.size(), output.get(), size, length);
         benchmark::DoNotOptimize(length);
         benchmark::ClobberMemory();
     }
-    state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(input.size()));
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) *
+                            static_cast<int64_t>(input.size()));
 }
 
 template <const std::string& (*Text)()>
@@ -61,7 +65,8 @@ void BM_ShiftJisToJis(benchmark::State& state) {
         std::string converted = ShiftJisToJis(input);
         benchmark::DoNotOptimize(converted.data());
     }
-    state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(input.size()));
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) *
+                            static_cast<int64_t>(input.size()));
 }
 
 template <const std::string& (*Text)()>
@@ -71,7 +76,8 @@ void BM_WidenHalfWidthKana(benchmark::State& state) {
         std::string widened = WidenHalfWidthKana(input);
         benchmark::DoNotOptimize(widened.data());
     }
-    state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(input.size()));
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) *
+                            static_cast<int64_t>(input.size()));
 }
 
 // The reference for memory speed: one copy of the input into a new string of the same size.
@@ -81,15 +87,26 @@ void BM_CopyReference(benchmark::State& state) {
         std::string copy(input);
         benchmark::DoNotOptimize(copy.data());
     }
-    state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(input.size()));
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) *
+                            static_cast<int64_t>(input.size()));
 }
 
 }  // namespace
 
 BENCHMARK(BM_CopyReference)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Base64Encode)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_ShiftJisToJis<AsciiText>)->Name("BM_ShiftJisToJis/ascii")->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_ShiftJisToJis<JapaneseText>)->Name("BM_ShiftJisToJis/japanese")->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_ShiftJisToJis<MixedText>)->Name("BM_ShiftJisToJis/mixed")->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_WidenHalfWidthKana<AsciiText>)->Name("BM_WidenHalfWidthKana/ascii")->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_WidenHalfWidthKana<MixedText>)->Name("BM_WidenHalfWidthKana/mixed")->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ShiftJisToJis<AsciiText>)
+    ->Name("BM_ShiftJisToJis/ascii")
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ShiftJisToJis<JapaneseText>)
+    ->Name("BM_ShiftJisToJis/japanese")
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ShiftJisToJis<MixedText>)
+    ->Name("BM_ShiftJisToJis/mixed")
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_WidenHalfWidthKana<AsciiText>)
+    ->Name("BM_WidenHalfWidthKana/ascii")
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_WidenHalfWidthKana<MixedText>)
+    ->Name("BM_WidenHalfWidthKana/mixed")
+    ->Unit(benchmark::kMillisecond);

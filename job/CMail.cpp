@@ -9,11 +9,26 @@
 #include "message/CSmtpMessage.h"
 #include "smtp/CSmtpConnection.h"
 
-int CMail::SetServer(std::string text) { m_strServer = std::move(text); return 1; }
-int CMail::SetFromName(std::string text) { m_strFromName = std::move(text); return 1; }
-int CMail::SetFromAddress(std::string text) { m_strFromAddress = std::move(text); return 1; }
-int CMail::SetSubject(std::string text) { m_strSubject = std::move(text); return 1; }
-int CMail::SetBody(std::string text) { m_strBody = std::move(text); return 1; }
+int CMail::SetServer(std::string text) {
+    m_strServer = std::move(text);
+    return 1;
+}
+int CMail::SetFromName(std::string text) {
+    m_strFromName = std::move(text);
+    return 1;
+}
+int CMail::SetFromAddress(std::string text) {
+    m_strFromAddress = std::move(text);
+    return 1;
+}
+int CMail::SetSubject(std::string text) {
+    m_strSubject = std::move(text);
+    return 1;
+}
+int CMail::SetBody(std::string text) {
+    m_strBody = std::move(text);
+    return 1;
+}
 
 int CMail::AddAttachment(std::string path) {
     m_aAttachmentPaths.push_back(std::move(path));
@@ -33,14 +48,17 @@ void AddRecipients(CSmtpMessage& message, const std::string& list, RecipientKind
 BOOL CMail::SendMail() {
     if (!StartSocketLayer()) {
         WriteErrorLog(ERROR_LOG_FILE, "Error:CMail::SendMail AfxSocketInit()");
-        WriteErrorLog(ERROR_LOG_FILE, "SMTP サーバ接続に失敗しました。\n\rSocketの初期化に失敗しました。");
+        WriteErrorLog(ERROR_LOG_FILE,
+                      "SMTP サーバ接続に失敗しました。\n\rSocketの初期化に失敗しました。");
         return FALSE;
     }
     auto connection = std::make_unique<CSmtpConnection>();
     if (!connection->Connect(m_strServer.c_str(), SMTP_PORT)) {
         WriteErrorLog(ERROR_LOG_FILE, "Error:CMail::SendMail Connect()");
         WriteErrorLog(ERROR_LOG_FILE,
-                      "SMTP サーバ接続に失敗しました。\n\rSMTPの設定が間違っているか、SMTPサーバが動作していない可能性があります。");
+                      "SMTP "
+                      "サーバ接続に失敗しました。\n\rSMTPの設定が間違っているか、SMTPサーバが動作し"
+                      "ていない可能性があります。");
         return FALSE;
     }
     auto message = std::make_unique<CSmtpMessage>();
@@ -52,7 +70,8 @@ BOOL CMail::SendMail() {
     message->AssignBody(m_strBody);
 
     auto slots = std::make_unique<CSmtpAttachment[]>(MAX_ATTACHMENTS);
-    std::size_t count = std::min(m_aAttachmentPaths.size(), static_cast<std::size_t>(MAX_ATTACHMENTS));
+    std::size_t count =
+        std::min(m_aAttachmentPaths.size(), static_cast<std::size_t>(MAX_ATTACHMENTS));
     for (std::size_t i = 0; i < count; ++i) {
         slots[i].LoadFile(m_aAttachmentPaths[i]);  // a failed load still goes out, as an empty part
         message->AppendAttachment(&slots[i]);

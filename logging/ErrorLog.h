@@ -13,4 +13,5 @@ inline constexpr const char* ERROR_LOG_DIRECTORY = "log";
 // data goes in the arguments only. When the file cannot be opened, the directory "log" is
 // created (one level) and the open tried once more; an entry that still cannot be written is
 // lost silently. Never reports a failure and leaves the last-error value as it was.
-void WriteErrorLog(const char* fileName, const char* format, ...) __attribute__((format(printf, 2, 3)));
+void WriteErrorLog(const char* fileName, const char* format, ...)
+    __attribute__((format(printf, 2, 3)));

@@ -7,7 +7,8 @@
 
 namespace {
 
-constexpr char BASE64_ALPHABET[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+constexpr char BASE64_ALPHABET[] =
+    "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
 constexpr char BASE64_PAD = '=';
 
 // The two characters of every 12-bit value, the first character in the first byte.
@@ -15,7 +16,7 @@ constexpr std::size_t PAIR_COUNT = 1u << 12;
 using PairTable = std::array<std::array<char, 2>, PAIR_COUNT>;
 
 constexpr PairTable MakePairTable() {
-    PairTable table {};
+    PairTable table{};
     for (std::size_t value = 0; value < PAIR_COUNT; ++value) {
         table[value][0] = BASE64_ALPHABET[value >> 6];
         table[value][1] = BASE64_ALPHABET[value & 0x3F];
@@ -26,7 +27,8 @@ constexpr PairTable MakePairTable() {
 constexpr PairTable BASE64_PAIRS = MakePairTable();
 
 inline char* EncodeFullGroup(const unsigned char* input, char* output) {
-    std::uint32_t bits = (std::uint32_t {input[0]} << 16) | (std::uint32_t {input[1]} << 8) | input[2];
+    std::uint32_t bits =
+        (std::uint32_t{input[0]} << 16) | (std::uint32_t{input[1]} << 8) | input[2];
     std::memcpy(output, BASE64_PAIRS[bits >> 12].data(), 2);
     std::memcpy(output + 2, BASE64_PAIRS[bits & 0xFFF].data(), 2);
     return output + BASE64_GROUP_OUTPUT;
@@ -34,8 +36,8 @@ inline char* EncodeFullGroup(const unsigned char* input, char* output) {
 
 // The last group of one or two bytes: two or three characters, filled out to four with "=".
 char* EncodeLastGroup(const unsigned char* input, std::size_t length, char* output) {
-    std::uint32_t bits = std::uint32_t {input[0]} << 16;
-    if (length == 2) bits |= std::uint32_t {input[1]} << 8;
+    std::uint32_t bits = std::uint32_t{input[0]} << 16;
+    if (length == 2) bits |= std::uint32_t{input[1]} << 8;
     output[0] = BASE64_ALPHABET[(bits >> 18) & 0x3F];
     output[1] = BASE64_ALPHABET[(bits >> 12) & 0x3F];
     output[2] = length == 2 ? BASE64_ALPHABET[(bits >> 6) & 0x3F] : BASE64_PAD;

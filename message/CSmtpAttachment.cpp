@@ -91,7 +91,8 @@ BOOL CSmtpAttachment::LoadFile(const std::string& path) {
         return FALSE;
     }
     std::size_t length = static_cast<std::size_t>(size);
-    std::unique_ptr<unsigned char[]> input(new (std::nothrow) unsigned char[length == 0 ? 1 : length]);
+    std::unique_ptr<unsigned char[]> input(
+        new (std::nothrow) unsigned char[length == 0 ? 1 : length]);
     std::size_t outputSize = Base64EncodedSize(length);
     std::unique_ptr<char[]> output(new (std::nothrow) char[outputSize]);
     if (!input || !output || !ReadWhole(fd, input.get(), length)) {
@@ -137,5 +138,6 @@ std::size_t CSmtpAttachment::Base64EncodedSize(std::size_t length) {
     // The characters, up to two line-break bytes per 76 of them, the final line break and the
     // terminator: b + floor(2b / 76) + 3.
     std::size_t characters = Base64GroupsLength(length);
-    return characters + characters / (BASE64_LINE_LENGTH / LINE_BREAK_LENGTH) + LINE_BREAK_LENGTH + 1;
+    return characters + characters / (BASE64_LINE_LENGTH / LINE_BREAK_LENGTH) + LINE_BREAK_LENGTH +
+           1;
 }

@@ -45,6 +45,6 @@ public:
 
     std::string m_strFileName;
     std::string m_strEncodedName;
-    std::unique_ptr<char[]> m_pBase64;   // base64 text and terminator, or null
-    std::size_t m_nBase64Length = 0;     // bytes of base64 text, terminator excluded
+    std::unique_ptr<char[]> m_pBase64;  // base64 text and terminator, or null
+    std::size_t m_nBase64Length = 0;    // bytes of base64 text, terminator excluded
 };

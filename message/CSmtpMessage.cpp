@@ -75,10 +75,14 @@ TokenContent ReadRecipientToken(std::string_view token, CSmtpAddress& recipient)
 template <class Message>
 auto RecipientList(Message& message, int kind) -> decltype(&message.m_ToList) {
     switch (kind) {
-    case RECIPIENT_TO: return &message.m_ToList;
-    case RECIPIENT_CC: return &message.m_CcList;
-    case RECIPIENT_BCC: return &message.m_BccList;
-    default: return nullptr;
+        case RECIPIENT_TO:
+            return &message.m_ToList;
+        case RECIPIENT_CC:
+            return &message.m_CcList;
+        case RECIPIENT_BCC:
+            return &message.m_BccList;
+        default:
+            return nullptr;
     }
 }
 
@@ -136,12 +140,15 @@ BOOL CSmtpMessage::ParseRecipients(std::string_view recipients, int kind) {
         std::size_t end = separator == std::string_view::npos ? recipients.size() : separator;
         CSmtpAddress recipient;
         switch (ReadRecipientToken(recipients.substr(start, end - start), recipient)) {
-        case TokenContent::ADDRESS: AppendRecipient(recipient, kind); break;
-        case TokenContent::NOTHING: break;
-        case TokenContent::MALFORMED:
-            SetLastError(ERROR_INVALID_DATA);
-            WriteErrorLog(ERROR_LOG_FILE, PARSE_FAILED_TEXT);
-            return FALSE;
+            case TokenContent::ADDRESS:
+                AppendRecipient(recipient, kind);
+                break;
+            case TokenContent::NOTHING:
+                break;
+            case TokenContent::MALFORMED:
+                SetLastError(ERROR_INVALID_DATA);
+                WriteErrorLog(ERROR_LOG_FILE, PARSE_FAILED_TEXT);
+                return FALSE;
         }
         if (separator == std::string_view::npos) return TRUE;
         start = separator + 1;
@@ -153,7 +160,9 @@ std::string CSmtpMessage::BuildHeader() const {
     header += "To: " + JoinForHeader(m_ToList) + "\r\n";
     std::string cc = JoinForHeader(m_CcList);
     if (!cc.empty()) header += "Cc: " + cc + "\r\n";
-    header += "Subject: " + (m_strSubject.empty() ? std::string() : EncodeJapaneseHeaderText(m_strSubject)) + "\r\n";
+    header += "Subject: " +
+              (m_strSubject.empty() ? std::string() : EncodeJapaneseHeaderText(m_strSubject)) +
+              "\r\n";
     header += "Date: " + FormatDateText(LocalTimeNow()) + "\r\n";
     header += "X-Mailer: " + m_strMailer + "\r\n";
     if (m_AttachmentList.empty()) {
@@ -175,8 +184,9 @@ std::string FormatZoneText(long offsetMinutes) {
 }
 
 std::string FormatDateText(const std::tm& local) {
-    return FormatText("%s, %02d %s %04ld %02d:%02d:%02d ", DAY_NAMES[WrapIndex(local.tm_wday, DAYS_PER_WEEK)],
-                      local.tm_mday, MONTH_NAMES[WrapIndex(local.tm_mon, MONTHS_PER_YEAR)],
+    return FormatText("%s, %02d %s %04ld %02d:%02d:%02d ",
+                      DAY_NAMES[WrapIndex(local.tm_wday, DAYS_PER_WEEK)], local.tm_mday,
+                      MONTH_NAMES[WrapIndex(local.tm_mon, MONTHS_PER_YEAR)],
                       static_cast<long>(local.tm_year) + TM_BASE_YEAR, local.tm_hour, local.tm_min,
                       local.tm_sec) +
            FormatZoneText(local.tm_gmtoff / SECONDS_PER_MINUTE);

@@ -35,6 +35,8 @@ struct CodeRange {
 // The JIS X 0208 rows of code page 932 (symbols, digits, Latin, kana, Greek, Cyrillic, box
 // drawing, both kanji levels) plus 0x83D7-0x83E6; the vendor rows (0x85-0x87, 0xEB onward) and
 // the unassigned cells are left out.
+// One line per lead byte, as the table is read.
+// clang-format off
 constexpr CodeRange CONVERTIBLE_RANGES[] = {
     {0x81, 0x81, 0x40, 0x7E}, {0x81, 0x81, 0x80, 0xAC}, {0x81, 0x81, 0xB8, 0xBF},
     {0x81, 0x81, 0xC8, 0xCE}, {0x81, 0x81, 0xDA, 0xE8}, {0x81, 0x81, 0xF0, 0xF7},
@@ -52,6 +54,7 @@ constexpr CodeRange CONVERTIBLE_RANGES[] = {
     {0xE0, 0xE9, 0x40, 0x7E}, {0xE0, 0xE9, 0x80, 0xFC},
     {0xEA, 0xEA, 0x40, 0x7E}, {0xEA, 0xEA, 0x80, 0xA4},
 };
+// clang-format on
 
 // One bit per 16-bit code, set for the codes of CONVERTIBLE_RANGES.
 constexpr std::size_t CODE_COUNT = 1u << 16;
@@ -59,12 +62,12 @@ constexpr std::size_t BITS_PER_WORD = 64;
 using CodeBitmap = std::array<std::uint64_t, CODE_COUNT / BITS_PER_WORD>;
 
 constexpr CodeBitmap MakeConvertibleBitmap() {
-    CodeBitmap bitmap {};
+    CodeBitmap bitmap{};
     for (const CodeRange& range : CONVERTIBLE_RANGES) {
         for (unsigned lead = range.firstLead; lead <= range.lastLead; ++lead) {
             for (unsigned trail = range.firstTrail; trail <= range.lastTrail; ++trail) {
                 unsigned code = lead << 8 | trail;
-                bitmap[code / BITS_PER_WORD] |= std::uint64_t {1} << (code % BITS_PER_WORD);
+                bitmap[code / BITS_PER_WORD] |= std::uint64_t{1} << (code % BITS_PER_WORD);
             }
         }
     }
@@ -76,9 +79,11 @@ constexpr CodeBitmap CONVERTIBLE_CODES = MakeConvertibleBitmap();
 // The conversion relies on it: every convertible code is a lead byte with a valid trail byte.
 constexpr bool RangesHoldOnlyDoubleByteCharacters() {
     for (const CodeRange& range : CONVERTIBLE_RANGES) {
-        if (!IsShiftJisLeadByte(range.firstLead) || !IsShiftJisLeadByte(range.lastLead)) return false;
+        if (!IsShiftJisLeadByte(range.firstLead) || !IsShiftJisLeadByte(range.lastLead))
+            return false;
         if (range.firstLead >= 0xA0 && range.firstLead < 0xE0) return false;
-        if (!IsShiftJisTrailByte(range.firstTrail) || !IsShiftJisTrailByte(range.lastTrail)) return false;
+        if (!IsShiftJisTrailByte(range.firstTrail) || !IsShiftJisTrailByte(range.lastTrail))
+            return false;
         if (range.firstTrail <= 0x7F && range.lastTrail >= 0x7F) return false;
     }
     return true;
@@ -91,7 +96,7 @@ static_assert(RangesHoldOnlyDoubleByteCharacters());
 using ByteTable = std::array<unsigned char, 256>;
 
 constexpr ByteTable MakeFirstRowOfLead() {
-    ByteTable rows {};
+    ByteTable rows{};
     for (unsigned lead = 0x81; lead <= 0xFC; ++lead) {
         unsigned adjusted = lead >= 0xE0 ? lead - 0x40 : lead;
         rows[lead] = static_cast<unsigned char>((adjusted - 0x81) * 2 + 0x21);
@@ -100,17 +105,20 @@ constexpr ByteTable MakeFirstRowOfLead() {
 }
 
 constexpr ByteTable MakeRowStepOfTrail() {
-    ByteTable steps {};
+    ByteTable steps{};
     for (unsigned trail = 0x9F; trail <= 0xFC; ++trail) steps[trail] = 1;
     return steps;
 }
 
 constexpr ByteTable MakeCellOfTrail() {
-    ByteTable cells {};
+    ByteTable cells{};
     for (unsigned trail = 0x40; trail <= 0xFC; ++trail) {
-        if (trail >= 0x9F) cells[trail] = static_cast<unsigned char>(trail - 0x7E);
-        else if (trail >= 0x80) cells[trail] = static_cast<unsigned char>(trail - 0x20);  // 0x7F is no trail byte
-        else cells[trail] = static_cast<unsigned char>(trail - 0x1F);
+        if (trail >= 0x9F)
+            cells[trail] = static_cast<unsigned char>(trail - 0x7E);
+        else if (trail >= 0x80)
+            cells[trail] = static_cast<unsigned char>(trail - 0x20);  // 0x7F is no trail byte
+        else
+            cells[trail] = static_cast<unsigned char>(trail - 0x1F);
     }
     return cells;
 }
@@ -147,7 +155,7 @@ std::string BuildSized(Walk walk) {
     CountingSink counter;
     walk(counter);
     std::string result(counter.count, '\0');
-    WritingSink writer {result.data()};
+    WritingSink writer{result.data()};
     walk(writer);
     return result;
 }
@@ -157,7 +165,7 @@ std::string BuildSized(Walk walk) {
 using ByteClass = std::array<bool, 256>;
 
 constexpr ByteClass MakeByteClass(bool crIsSpecial, bool halfWidthIsSpecial) {
-    ByteClass special {};
+    ByteClass special{};
     for (unsigned byte = 0; byte < 256; ++byte) {
         unsigned char b = static_cast<unsigned char>(byte);
         special[byte] = IsShiftJisLeadByte(b) || (crIsSpecial && b == CR) ||
@@ -188,15 +196,18 @@ inline bool IsPlainAsciiWord(const unsigned char* p) {
 // The same for four words at once.
 constexpr std::size_t BLOCK_BYTES = 4 * WORD_BYTES;
 inline bool IsPlainAsciiBlock(const unsigned char* p) {
-    return IsPlainAsciiWord(p) & IsPlainAsciiWord(p + WORD_BYTES) & IsPlainAsciiWord(p + 2 * WORD_BYTES) &
-           IsPlainAsciiWord(p + 3 * WORD_BYTES);
+    return IsPlainAsciiWord(p) & IsPlainAsciiWord(p + WORD_BYTES) &
+           IsPlainAsciiWord(p + 2 * WORD_BYTES) & IsPlainAsciiWord(p + 3 * WORD_BYTES);
 }
 
 // The first special byte at or after `p`, or `end`.
-const unsigned char* SkipCopiedBytes(const unsigned char* p, const unsigned char* end, const ByteClass& special) {
+const unsigned char* SkipCopiedBytes(const unsigned char* p, const unsigned char* end,
+                                     const ByteClass& special) {
     for (;;) {
-        while (static_cast<std::size_t>(end - p) >= BLOCK_BYTES && IsPlainAsciiBlock(p)) p += BLOCK_BYTES;
-        const unsigned char* stop = static_cast<std::size_t>(end - p) > BLOCK_BYTES ? p + BLOCK_BYTES : end;
+        while (static_cast<std::size_t>(end - p) >= BLOCK_BYTES && IsPlainAsciiBlock(p))
+            p += BLOCK_BYTES;
+        const unsigned char* stop =
+            static_cast<std::size_t>(end - p) > BLOCK_BYTES ? p + BLOCK_BYTES : end;
         while (p != stop && !special[*p]) ++p;
         if (p == end || special[*p]) return p;
     }
@@ -214,9 +225,9 @@ inline bool HasTrailByte(const unsigned char* p, const unsigned char* end) {
 struct WideningTables {
     static constexpr unsigned char FIRST = 0xA1;
     static constexpr std::size_t COUNT = 0xDF - 0xA1 + 1;
-    std::array<std::array<char, 2>, COUNT> fullWidth {};
-    std::array<std::array<char, 2>, COUNT * 2> precomposed {};  // [kana * 2 + mark]
-    std::array<bool, COUNT * 2> hasPrecomposed {};
+    std::array<std::array<char, 2>, COUNT> fullWidth{};
+    std::array<std::array<char, 2>, COUNT * 2> precomposed{};  // [kana * 2 + mark]
+    std::array<bool, COUNT * 2> hasPrecomposed{};
 
     WideningTables() {
         for (std::size_t i = 0; i < COUNT; ++i) {
@@ -244,8 +255,8 @@ inline bool IsSoundMark(unsigned char byte) {
 // Widens the characters from `p` up to the next byte that is copied unchanged; returns the
 // position after them.
 template <class Sink>
-const unsigned char* WidenSpecialRun(const unsigned char* p, const unsigned char* end, const WideningTables& tables,
-                                     Sink& out) {
+const unsigned char* WidenSpecialRun(const unsigned char* p, const unsigned char* end,
+                                     const WideningTables& tables, Sink& out) {
     while (p != end && WIDENING_SPECIAL[*p]) {
         if (IsShiftJisLeadByte(*p)) {  // a run of double-byte characters is copied in one piece
             const unsigned char* run = p;
@@ -263,7 +274,8 @@ const unsigned char* WidenSpecialRun(const unsigned char* p, const unsigned char
                 continue;
             }
         }
-        out.Put(tables.fullWidth[index].data(), 2);  // a sound mark after it is widened on its own next
+        out.Put(tables.fullWidth[index].data(),
+                2);  // a sound mark after it is widened on its own next
         p += 1;
     }
     return p;
@@ -290,13 +302,14 @@ inline bool IsConvertibleCode(unsigned code) {
 // True when a convertible double-byte character starts at `p` (its lead and trail bytes are
 // then valid: the table holds no other codes).
 inline bool StartsConvertibleCharacter(const unsigned char* p, const unsigned char* end) {
-    return end - p >= 2 && IsConvertibleCode(unsigned {p[0]} << 8 | p[1]);
+    return end - p >= 2 && IsConvertibleCode(unsigned{p[0]} << 8 | p[1]);
 }
 
 // Converts the lead bytes and CRs from `p` up to the next byte that is copied unchanged;
 // returns the position after them. `jisMode` is the mode before and after.
 template <class Sink>
-const unsigned char* ConvertSpecialRun(const unsigned char* p, const unsigned char* end, bool& jisMode, Sink& out) {
+const unsigned char* ConvertSpecialRun(const unsigned char* p, const unsigned char* end,
+                                       bool& jisMode, Sink& out) {
     while (p != end && CONVERSION_SPECIAL[*p]) {
         if (*p == CR) {
             if (jisMode) out.Put(ENTER_ASCII, sizeof ENTER_ASCII);

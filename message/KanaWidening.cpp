@@ -17,7 +17,8 @@ constexpr char FULL_WIDTH_FORMS[] =
     "タチツテトナニヌネノハヒフヘホ"    // 0xC0-0xCE
     "マミムメモヤユヨラリルレロワン"    // 0xCF-0xDD
     "゛゜";                             // 0xDE-0xDF
-static_assert(sizeof FULL_WIDTH_FORMS == (LAST_HALF_WIDTH - FIRST_HALF_WIDTH + 1) * FULL_WIDTH_BYTES + 1,
+static_assert(sizeof FULL_WIDTH_FORMS ==
+                  (LAST_HALF_WIDTH - FIRST_HALF_WIDTH + 1) * FULL_WIDTH_BYTES + 1,
               "one two-byte character for each of the 63 half-width bytes");
 
 // Kana that take the voiced mark: ｶ-ﾄ (0xB6-0xC4) and ﾊ-ﾎ (0xCA-0xCE); ｳ (0xB3) gives ヴ.
@@ -31,7 +32,8 @@ constexpr char VOICED_KA_FORMS[] = "ガギグゲゴザジズゼゾダヂヅデ�
 constexpr char VOICED_HA_FORMS[] = "バビブベボ";
 constexpr char SEMI_VOICED_HA_FORMS[] = "パピプペポ";
 constexpr char VOICED_U_FORM[] = "ヴ";
-static_assert(sizeof VOICED_KA_FORMS == (LAST_VOICED_KA - FIRST_VOICED_KA + 1) * FULL_WIDTH_BYTES + 1);
+static_assert(sizeof VOICED_KA_FORMS ==
+              (LAST_VOICED_KA - FIRST_VOICED_KA + 1) * FULL_WIDTH_BYTES + 1);
 static_assert(sizeof VOICED_HA_FORMS == (LAST_HA - FIRST_HA + 1) * FULL_WIDTH_BYTES + 1);
 static_assert(sizeof SEMI_VOICED_HA_FORMS == sizeof VOICED_HA_FORMS);
 static_assert(sizeof VOICED_U_FORM == FULL_WIDTH_BYTES + 1);
@@ -40,13 +42,15 @@ const char* VoicedForm(unsigned char kana) {
     if (kana >= FIRST_VOICED_KA && kana <= LAST_VOICED_KA) {
         return VOICED_KA_FORMS + (kana - FIRST_VOICED_KA) * FULL_WIDTH_BYTES;
     }
-    if (kana >= FIRST_HA && kana <= LAST_HA) return VOICED_HA_FORMS + (kana - FIRST_HA) * FULL_WIDTH_BYTES;
+    if (kana >= FIRST_HA && kana <= LAST_HA)
+        return VOICED_HA_FORMS + (kana - FIRST_HA) * FULL_WIDTH_BYTES;
     if (kana == HALF_WIDTH_U) return VOICED_U_FORM;
     return nullptr;
 }
 
 const char* SemiVoicedForm(unsigned char kana) {
-    if (kana >= FIRST_HA && kana <= LAST_HA) return SEMI_VOICED_HA_FORMS + (kana - FIRST_HA) * FULL_WIDTH_BYTES;
+    if (kana >= FIRST_HA && kana <= LAST_HA)
+        return SEMI_VOICED_HA_FORMS + (kana - FIRST_HA) * FULL_WIDTH_BYTES;
     return nullptr;
 }
 

@@ -11,13 +11,13 @@ TickSource g_tickSource = nullptr;
 
 std::tm SystemLocalTime() {
     std::time_t now = std::time(nullptr);
-    std::tm local {};
+    std::tm local{};
     localtime_r(&now, &local);
     return local;
 }
 
 DWORD SystemTickCount() {
-    timespec now {};
+    timespec now{};
     clock_gettime(CLOCK_MONOTONIC, &now);
     unsigned long long ms = static_cast<unsigned long long>(now.tv_sec) * 1000ULL +
                             static_cast<unsigned long long>(now.tv_nsec) / 1000000ULL;
@@ -31,8 +31,8 @@ std::tm LocalTimeNow() { return g_localTimeSource ? g_localTimeSource() : System
 DWORD GetTickCount() { return g_tickSource ? g_tickSource() : SystemTickCount(); }
 
 void Sleep(DWORD milliseconds) {
-    timespec pause {static_cast<time_t>(milliseconds / 1000),
-                    static_cast<long>(milliseconds % 1000) * 1000000L};
+    timespec pause{static_cast<time_t>(milliseconds / 1000),
+                   static_cast<long>(milliseconds % 1000) * 1000000L};
     while (nanosleep(&pause, &pause) != 0 && errno == EINTR) {
     }
 }

@@ -27,8 +27,8 @@ bool CreateOneDirectory(const std::string& path) { return mkdir(path.c_str(), 07
 
 std::FILE* OpenForAppending(const std::string& path) {
     // O_NONBLOCK: opening a FIFO without a reader fails at once instead of waiting for one.
-    int fd = open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_NONBLOCK | O_NOCTTY | O_CLOEXEC,
-                  0666);
+    int fd =
+        open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0666);
     if (fd < 0) return nullptr;
     struct stat status {};
     if (fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {

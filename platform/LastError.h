@@ -5,11 +5,11 @@
 
 #include "platform/Types.h"
 
-constexpr DWORD ERROR_INVALID_DATA = 13;       // malformed recipient list
-constexpr DWORD ERROR_BAD_COMMAND = 22;        // a command not answered as expected
-constexpr DWORD WSAEINVAL = 10022;             // server name not resolvable
-constexpr DWORD WSAEPROTONOSUPPORT = 10043;    // a reply with an unexpected code
-constexpr DWORD WSAETIMEDOUT = 10060;          // no reply within the time-out
+constexpr DWORD ERROR_INVALID_DATA = 13;     // malformed recipient list
+constexpr DWORD ERROR_BAD_COMMAND = 22;      // a command not answered as expected
+constexpr DWORD WSAEINVAL = 10022;           // server name not resolvable
+constexpr DWORD WSAEPROTONOSUPPORT = 10043;  // a reply with an unexpected code
+constexpr DWORD WSAETIMEDOUT = 10060;        // no reply within the time-out
 
 // Sets the calling thread's last-error value.
 void SetLastError(DWORD code);

@@ -103,8 +103,8 @@ std::string FindProfileValue(const std::string& section, const std::string& key,
         ParsedLine line = ParseLine(NextLine(text, pos));
         if (line.kind == LineKind::Section) {
             if (state == State::InSection) return {};  // only the first section of the name counts
-            state = EqualIgnoringAsciiCase(line.name, section) ? State::InSection
-                                                                : State::OtherSection;
+            state =
+                EqualIgnoringAsciiCase(line.name, section) ? State::InSection : State::OtherSection;
         } else if (line.kind == LineKind::Key && state == State::InSection &&
                    EqualIgnoringAsciiCase(line.name, key)) {
             return CleanValue(line.value);

@@ -36,30 +36,22 @@ INSTANTIATE_TEST_SUITE_P(
         ScanCase{"fp -inifile:\"C:\\My Jobs\\a.ini", {{"inifile", "C:\\My Jobs\\a.ini"}}},
         ScanCase{"fp -inifile:a.ini -inifile:b.ini", {{"inifile", "a.ini"}}},
         ScanCase{"fp -inifile:a.ini -IniFile:b.ini", {{"inifile", "a.ini"}}},
-        ScanCase{"fp -inifile", {{"inifile", ""}}},
-        ScanCase{"fp -inifile:", {{"inifile", ""}}},
-        ScanCase{"fp -inifile ", {{"inifile", ""}}},
-        ScanCase{"fp -inifile: ", {{"inifile", ""}}},
+        ScanCase{"fp -inifile", {{"inifile", ""}}}, ScanCase{"fp -inifile:", {{"inifile", ""}}},
+        ScanCase{"fp -inifile ", {{"inifile", ""}}}, ScanCase{"fp -inifile: ", {{"inifile", ""}}},
         ScanCase{"fp --inifile:a.ini", {{"-inifile", "a.ini"}}},
-        ScanCase{"fp -inifile=a.ini", {{"inifile=a.ini", ""}}},
-        ScanCase{"fp inifile:a.ini", {}},
+        ScanCase{"fp -inifile=a.ini", {{"inifile=a.ini", ""}}}, ScanCase{"fp inifile:a.ini", {}},
         ScanCase{"C:\\my-tools\\fp.exe -inifile:a.ini",
                  {{"tools\\fp.exe", ""}, {"inifile", "a.ini"}}},
-        ScanCase{"fp -a:\"x\"-b", {{"a", "x"}, {"b", ""}}},
-        ScanCase{"fp -:x", {}},
+        ScanCase{"fp -a:\"x\"-b", {{"a", "x"}, {"b", ""}}}, ScanCase{"fp -:x", {}},
         ScanCase{"fp -:x -inifile:a.ini", {{"inifile", "a.ini"}}},
-        ScanCase{"fp - -inifile:a.ini", {{"inifile", "a.ini"}}},
-        ScanCase{"", {}},
-        ScanCase{"fp jobs a.ini", {}},
-        ScanCase{"fp -", {}},
-        ScanCase{"fp -a:x:y -b: c", {{"a", "x:y"}, {"b", ""}}},
-        ScanCase{"fp -a: x", {{"a", ""}}},
+        ScanCase{"fp - -inifile:a.ini", {{"inifile", "a.ini"}}}, ScanCase{"", {}},
+        ScanCase{"fp jobs a.ini", {}}, ScanCase{"fp -", {}},
+        ScanCase{"fp -a:x:y -b: c", {{"a", "x:y"}, {"b", ""}}}, ScanCase{"fp -a: x", {{"a", ""}}},
         // A trail byte that looks like '-' (0x2D cannot be one) or ':' never splits a character:
         // ソ is 0x83 0x5C and 表 0x95 0x5C; double-byte capitals take the code page's small
         // letters, and a 0x41-0x5A trail byte (ア is 0x83 0x41) is never lower-cased.
         ScanCase{"fp -inifile:ソ表\\a.ini", {{"inifile", "ソ表\\a.ini"}}},
-        ScanCase{"fp -ＡB:v", {{"ａb", "v"}}},
-        ScanCase{"fp -アΩЯЁ:v", {{"アωяё", "v"}}}));
+        ScanCase{"fp -ＡB:v", {{"ａb", "v"}}}, ScanCase{"fp -アΩЯЁ:v", {{"アωяё", "v"}}}));
 
 TEST(CommandLineOptionsTest, ParseAgainReplacesTheTableAndANullLineLeavesIt) {
     CCommandLineOptions options("fp -a:1", false);

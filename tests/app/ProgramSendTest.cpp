@@ -34,9 +34,9 @@ struct Job {
 
     std::string Ini() const {
         return "[SMTP]\r\nServer=" + server + "\r\n[Address]\r\nFromName=" + fromName +
-               "\r\nFromAddress=" + fromAddress + "\r\nTo=" + to + "\r\nCc=" + cc + "\r\nBcc=" + bcc +
-               "\r\n[Message]\r\nSubject=" + subject + "\r\nBodyFile=" + bodyFile +
-               "\r\nAttachmentPathFile=" + attachmentPathFile + "\r\n";
+               "\r\nFromAddress=" + fromAddress + "\r\nTo=" + to + "\r\nCc=" + cc +
+               "\r\nBcc=" + bcc + "\r\n[Message]\r\nSubject=" + subject +
+               "\r\nBodyFile=" + bodyFile + "\r\nAttachmentPathFile=" + attachmentPathFile + "\r\n";
     }
 };
 
@@ -124,9 +124,10 @@ TEST_F(ProgramSendTest, RefusedRecipientIsLoggedAndTheOthersStillGetTheMail) {
     std::string received = MaskDateLine(server.Received());
     EXPECT_EQ(received.substr(0, received.find("DATA\r\n") + 6),
               Dialogue("batch", {"a", "b", "c", "d", "e"}));
-    EXPECT_NE(received.find("To: =?ISO-2022-JP?B?QQ==?= <a>,=?ISO-2022-JP?B?MTAwJSBTYWxlcw==?= <b>,c\r\n"
-                            "Cc: d\r\nSubject: \r\n"),
-              std::string::npos)
+    EXPECT_NE(
+        received.find("To: =?ISO-2022-JP?B?QQ==?= <a>,=?ISO-2022-JP?B?MTAwJSBTYWxlcw==?= <b>,c\r\n"
+                      "Cc: d\r\nSubject: \r\n"),
+        std::string::npos)
         << received;
     EXPECT_EQ(received.find("e\r\n", received.find("DATA\r\n")), std::string::npos)
         << "a Bcc recipient appears only in its RCPT";
@@ -144,9 +145,9 @@ TEST_F(ProgramSendTest, FailingTransactionLogsTheDriverEntriesLastAndStillQuits)
 
     std::string received = server.Received();
     EXPECT_EQ(received.substr(received.size() - 11), "\r\n.\r\nQUIT\r\n");
-    EXPECT_EQ(ErrorLog(), (Entries{"SMTPエラー:An unexpected end of message response was received",
-                                   "Error:CMail::SendMessage()",
-                                   "SMTP メール送信に失敗しました。"}));
+    EXPECT_EQ(ErrorLog(),
+              (Entries{"SMTPエラー:An unexpected end of message response was received",
+                       "Error:CMail::SendMessage()", "SMTP メール送信に失敗しました。"}));
 }
 
 TEST_F(ProgramSendTest, MalformedToTokenEndsTheListButNotTheSend) {
@@ -178,7 +179,9 @@ TEST_F(ProgramSendTest, EmptyAndMissingBodyFilesSendAnEmptyBody) {
 
 TEST_F(ProgramSendTest, AttachmentListsAreCountedByAcceptedPathsUpTo128) {
     WriteFile(Work("x.bin"), "x");
-    struct Case { int missing, existing, expectedParts; };
+    struct Case {
+        int missing, existing, expectedParts;
+    };
     const Case cases[] = {{0, 128, 128}, {0, 200, 128}, {5, 125, 125}, {3, 0, 0}};
     for (const Case& c : cases) {
         std::string list;
@@ -190,7 +193,8 @@ TEST_F(ProgramSendTest, AttachmentListsAreCountedByAcceptedPathsUpTo128) {
         job.attachmentPathFile = "files.txt";
         Run(job, &server);
         std::string received = server.Received();
-        EXPECT_EQ(CountAttachmentParts(received), c.expectedParts) << c.missing << " + " << c.existing;
+        EXPECT_EQ(CountAttachmentParts(received), c.expectedParts)
+            << c.missing << " + " << c.existing;
         EXPECT_EQ(received.find("multipart/mixed") != std::string::npos, c.expectedParts > 0);
     }
     EXPECT_EQ(ErrorLog(), Entries{});
@@ -206,9 +210,10 @@ TEST_F(ProgramSendTest, DirectoryInTheListIsAnEmptyPartWithItsLogEntry) {
     Run(job, &server);
     std::string received = server.Received();
     EXPECT_EQ(CountAttachmentParts(received), 2);
-    EXPECT_NE(received.find("name=\r\nContent-Transfer-Encoding: base64\r\n"
-                            "Content-Disposition: attachment; filename=\"\"\r\n\r\n\r\n\r\n--#BOUNDARY#"),
-              std::string::npos)
+    EXPECT_NE(
+        received.find("name=\r\nContent-Transfer-Encoding: base64\r\n"
+                      "Content-Disposition: attachment; filename=\"\"\r\n\r\n\r\n\r\n--#BOUNDARY#"),
+        std::string::npos)
         << received;
     EXPECT_EQ(ErrorLog(), (Entries{"Failed to open file to be attached",
                                    "Failed to open file to be attached"}));

@@ -33,7 +33,8 @@ TEST_F(ProgramStartTest, RelativeIniFileResolvesAgainstTheCurrentDirectory) {
     WriteFile(Work("jobs dir/a.ini"), "");
     WriteFile(dir_.File("bin/jobs dir"), "");  // beside the executable: must not be looked at
     Run({"-inifile:jobs dir/a.ini"});
-    EXPECT_EQ(MaskLogStamps(RunLog()), "[stamp][stamp]Invalid ini file, invalid SECTION:SMTP:Server\n");
+    EXPECT_EQ(MaskLogStamps(RunLog()),
+              "[stamp][stamp]Invalid ini file, invalid SECTION:SMTP:Server\n");
 }
 
 TEST_F(ProgramStartTest, EmptyIniFileValueFallsBackToTheDefaultAndEachRunAddsItsLine) {
@@ -63,9 +64,9 @@ TEST_F(ProgramStartTest, BodyFileLargerThanMemoryEndsWithAnEntryNotAnAbort) {
     WriteFile(dir_.File("work/job.ini"),
               "[SMTP]\nServer=127.0.0.1\n[Address]\nFromName=n\nFromAddress=a\nTo=t\n"
               "[Message]\nBodyFile=body.txt\n");
-    ProgramResult result = RunProgram(
-        "/bin/sh", {"-c", "ulimit -v 262144 && exec " + program_ + " -inifile:job.ini"},
-        dir_.File("work"));
+    ProgramResult result =
+        RunProgram("/bin/sh", {"-c", "ulimit -v 262144 && exec " + program_ + " -inifile:job.ini"},
+                   dir_.File("work"));
     EXPECT_TRUE(result.exited);
     EXPECT_EQ(result.exitStatus, 0);
     EXPECT_EQ(result.standardOutput + result.standardError, "");

@@ -17,7 +17,8 @@ class FernpostRun : public InteropTest {
 protected:
     // Runs a copy of the program beside the job's files (so its run log stays there).
     ProgramResult RunFernpost(const std::string& jobFile) {
-        return RunProgram(CopyProgramInto(work_), {"-inifile:" + jobFile}, work_, PROGRAM_TIMEOUT_SECONDS);
+        return RunProgram(CopyProgramInto(work_), {"-inifile:" + jobFile}, work_,
+                          PROGRAM_TIMEOUT_SECONDS);
     }
 
     std::string ProgramLogs() {
@@ -44,7 +45,8 @@ protected:
     }
 };
 
-class FernpostThroughPostfix : public FernpostRun, public testing::WithParamInterface<SampleFactory> {};
+class FernpostThroughPostfix : public FernpostRun,
+                               public testing::WithParamInterface<SampleFactory> {};
 
 TEST_P(FernpostThroughPostfix, DeliversTheJobAsWritten) {
     SampleJob job = GetParam()();
@@ -55,8 +57,7 @@ TEST_P(FernpostThroughPostfix, DeliversTheJobAsWritten) {
     CheckDelivered();
 }
 
-INSTANTIATE_TEST_SUITE_P(Samples, FernpostThroughPostfix,
-                         DeliverableSamples(), SampleName);
+INSTANTIATE_TEST_SUITE_P(Samples, FernpostThroughPostfix, DeliverableSamples(), SampleName);
 
 using FernpostRefusal = FernpostRun;
 
@@ -67,9 +68,11 @@ TEST_F(FernpostRefusal, RefusedRecipientIsLoggedAndTheOthersGetTheMail) {
     Send(job);
     EXPECT_FALSE(PathExists(work_ + "/Fernpost.log")) << ProgramLogs();
     std::string errors = ReadFile(work_ + "/log/Fernpost.err");
-    EXPECT_NE(errors.find("] SMTPエラー:An unexpected RCPT response was received\n"), std::string::npos)
+    EXPECT_NE(errors.find("] SMTPエラー:An unexpected RCPT response was received\n"),
+              std::string::npos)
         << ProgramLogs();
-    EXPECT_NE(errors.find("] 配信不能：以下の受信者にメールを配信できませんでした。\n\r部外者\n"), std::string::npos)
+    EXPECT_NE(errors.find("] 配信不能：以下の受信者にメールを配信できませんでした。\n\r部外者\n"),
+              std::string::npos)
         << ProgramLogs();
     CheckDelivered();
 }

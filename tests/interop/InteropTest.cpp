@@ -8,8 +8,8 @@ namespace {
 
 const char* const PYTHON = "/usr/bin/python3";  // Debian's, with its own email package
 const double PYTHON_TIMEOUT_SECONDS = 60;
-const int DELIVERY_TIMEOUT_MS = 30000;             // a local delivery takes well under a second
-const mode_t OPEN_FOR_DELIVERY = 0755;             // Postfix writes the Maildir as nobody
+const int DELIVERY_TIMEOUT_MS = 30000;  // a local delivery takes well under a second
+const mode_t OPEN_FOR_DELIVERY = 0755;  // Postfix writes the Maildir as nobody
 
 std::string SuitePath(const std::string& script) {
     return std::string(FERNPOST_SOURCE_DIR) + "/tests/interop/" + script;
@@ -45,7 +45,8 @@ ProgramResult InteropTest::CheckDeliveredMail() {
     return RunPython("check_mail.py", arguments);
 }
 
-ProgramResult InteropTest::RunPython(const std::string& script, const std::vector<std::string>& arguments) {
+ProgramResult InteropTest::RunPython(const std::string& script,
+                                     const std::vector<std::string>& arguments) {
     std::vector<std::string> command = {SuitePath(script)};
     command.insert(command.end(), arguments.begin(), arguments.end());
     return RunProgram(PYTHON, command, work_, PYTHON_TIMEOUT_SECONDS);

@@ -31,9 +31,11 @@ TEST_F(Harness, CheckerPassesTheReferenceMailAndReportsEveryDifferenceFromTheJob
 
     ProgramResult check = CheckDeliveredMail();
     EXPECT_EQ(check.exitStatus, 1) << Output(check);
-    for (const char* field : {"From", "Cc", "Subject", "body differs", "first difference at byte 4096",
-                              "Content-Disposition filename", "Content-Type name", "Delivered-To"}) {
-        EXPECT_NE(Output(check).find(field), std::string::npos) << "not reported: " << field << "\n" << Output(check);
+    for (const char* field :
+         {"From", "Cc", "Subject", "body differs", "first difference at byte 4096",
+          "Content-Disposition filename", "Content-Type name", "Delivered-To"}) {
+        EXPECT_NE(Output(check).find(field), std::string::npos) << "not reported: " << field << "\n"
+                                                                << Output(check);
     }
 }
 
@@ -46,7 +48,8 @@ TEST_F(Harness, CheckerReportsABccHeader) {
     ProgramResult check = CheckDeliveredMail();
     EXPECT_EQ(check.exitStatus, 1) << Output(check);
     EXPECT_NE(Output(check).find("Bcc header"), std::string::npos) << Output(check);
-    EXPECT_NE(Output(check).find("hidden@example.test appears in the header"), std::string::npos) << Output(check);
+    EXPECT_NE(Output(check).find("hidden@example.test appears in the header"), std::string::npos)
+        << Output(check);
 }
 
 TEST_F(Harness, ServerRefusesBareLineFeeds) {
@@ -54,7 +57,8 @@ TEST_F(Harness, ServerRefusesBareLineFeeds) {
     job.WriteFiles(work_);
     ProgramResult sent = RunPython("send_reference.py", {work_ + "/expect.json", "--bare-lf"});
     EXPECT_NE(sent.exitStatus, 0) << Output(sent);
-    EXPECT_NE(Output(sent).find("bare <LF> received"), std::string::npos) << Output(sent) << ServerLog();
+    EXPECT_NE(Output(sent).find("bare <LF> received"), std::string::npos)
+        << Output(sent) << ServerLog();
     EXPECT_TRUE(postfix_->DeliveredFiles().empty());
 }
 

@@ -10,8 +10,8 @@
 
 namespace {
 
-const double SCRIPT_TIMEOUT_SECONDS = 60;  // the script bounds its own waits well below this
-const int DELIVERY_POLL_MS = 100;      // how often the Maildir is looked at
+const double SCRIPT_TIMEOUT_SECONDS = 60;    // the script bounds its own waits well below this
+const int DELIVERY_POLL_MS = 100;            // how often the Maildir is looked at
 const DWORD NOTHING_QUEUED_GRACE_MS = 2000;  // an accepted mail is queued within milliseconds
 const std::size_t LOG_TAIL_BYTES = 3000;
 
@@ -26,7 +26,8 @@ PrivatePostfix::~PrivatePostfix() { Stop(); }
 bool PrivatePostfix::Start(std::string& failure) {
     std::filesystem::create_directories(directory_);
     // The script leaves no daemon holding its output, so its output ends when it does.
-    ProgramResult result = RunProgram(ScriptPath(), {"start", directory_}, directory_, SCRIPT_TIMEOUT_SECONDS);
+    ProgramResult result =
+        RunProgram(ScriptPath(), {"start", directory_}, directory_, SCRIPT_TIMEOUT_SECONDS);
     running_ = result.exited && result.exitStatus == 0;
     if (!running_) {
         failure = result.standardOutput + result.standardError;
@@ -44,7 +45,8 @@ void PrivatePostfix::Stop() {
 std::vector<std::string> PrivatePostfix::DeliveredFiles() const {
     std::vector<std::string> files;
     std::error_code error;
-    for (const auto& entry : std::filesystem::directory_iterator(directory_ + "/Maildir/new", error)) {
+    for (const auto& entry :
+         std::filesystem::directory_iterator(directory_ + "/Maildir/new", error)) {
         if (entry.is_regular_file()) files.push_back(entry.path().string());
     }
     std::sort(files.begin(), files.end());
@@ -65,7 +67,8 @@ bool PrivatePostfix::WaitForDeliveries(std::size_t count, int timeoutMs) const {
 bool PrivatePostfix::QueuedAnything() const {
     // The queue manager logs "from=<sender>, size=..., nrcpt=..." for every mail it takes on.
     std::string log = ReadFile(directory_ + "/maillog");
-    for (std::size_t at = log.find("postfix/qmgr"); at != std::string::npos; at = log.find("postfix/qmgr", at + 1)) {
+    for (std::size_t at = log.find("postfix/qmgr"); at != std::string::npos;
+         at = log.find("postfix/qmgr", at + 1)) {
         std::size_t lineEnd = log.find('\n', at);
         if (log.substr(at, lineEnd - at).find(" from=<") != std::string::npos) return true;
     }

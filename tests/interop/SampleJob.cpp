@@ -17,8 +17,9 @@
 
 namespace {
 
-const std::size_t RANDOM_ATTACHMENT_SIZE = 70001;  // several base64 lines, one byte past a full group
-const std::uint32_t RANDOM_SEED = 20261206;        // fixed, so that a failure can be repeated
+const std::size_t RANDOM_ATTACHMENT_SIZE =
+    70001;                                   // several base64 lines, one byte past a full group
+const std::uint32_t RANDOM_SEED = 20261206;  // fixed, so that a failure can be repeated
 
 // A JSON string literal of UTF-8 text.
 std::string Json(const std::string& utf8) {
@@ -37,8 +38,8 @@ std::string Json(const std::string& utf8) {
 }
 
 std::string JsonAddress(const SampleJob::Address& address) {
-    return "{\"name\": " + Json(Utf8FromShiftJis(address.name)) + ", \"address\": " +
-           Json(address.address) + "}";
+    return "{\"name\": " + Json(Utf8FromShiftJis(address.name)) +
+           ", \"address\": " + Json(address.address) + "}";
 }
 
 std::string JsonAddresses(const std::vector<SampleJob::Address>& addresses) {
@@ -74,7 +75,8 @@ std::string Utf8FromShiftJis(const std::string& text, bool lenient) {
     size_t inLeft = text.size();
     char* outPtr = out.data();
     size_t outLeft = out.size();
-    while (inLeft > 0 && iconv(converter, &in, &inLeft, &outPtr, &outLeft) == static_cast<size_t>(-1)) {
+    while (inLeft > 0 &&
+           iconv(converter, &in, &inLeft, &outPtr, &outLeft) == static_cast<size_t>(-1)) {
         if (!lenient) {
             ADD_FAILURE() << "a sample text is not valid CP932";
             break;
@@ -91,7 +93,9 @@ std::string Utf8FromShiftJis(const std::string& text, bool lenient) {
 
 void PrintTo(SampleFactory factory, std::ostream* out) { *out << factory().title; }
 
-std::string SampleName(const testing::TestParamInfo<SampleFactory>& info) { return info.param().title; }
+std::string SampleName(const testing::TestParamInfo<SampleFactory>& info) {
+    return info.param().title;
+}
 
 void SampleJob::WriteExpectation(const std::string& directory) const {
     std::string json = "{\n  \"from\": " + JsonAddress(expectedFrom) + ",\n";
@@ -174,11 +178,12 @@ SampleJob SampleJob::Japanese() {
     job.cc = "ｶﾀｶﾅ 担当 <kana@example.test>, cc-plain@example.test";
     job.bcc = "監査部 <audit@example.test>; hidden@example.test";
     job.subject = "【月次】売上レポート ﾃｽﾄ版";
-    job.body = "お疲れ様です。山田です。\r\n"
-               "今月の売上報告をお送りします。\r\n"
-               "\r\n"
-               "ﾊﾞｰｼﾞｮﾝｱｯﾌﾟのお知らせ：ｶﾀｶﾅ、ひらがな、漢字。\r\n"
-               "よろしくお願いいたします。";  // the last line has no line end
+    job.body =
+        "お疲れ様です。山田です。\r\n"
+        "今月の売上報告をお送りします。\r\n"
+        "\r\n"
+        "ﾊﾞｰｼﾞｮﾝｱｯﾌﾟのお知らせ：ｶﾀｶﾅ、ひらがな、漢字。\r\n"
+        "よろしくお願いいたします。";  // the last line has no line end
     job.attachments = {{"empty.dat", ""},
                        {"random.bin", RandomBytes(RANDOM_ATTACHMENT_SIZE)},
                        {"売上報告_ソ表.txt", "売上報告\r\n合計 1,234,567 円\r\n"}};
@@ -187,11 +192,12 @@ SampleJob SampleJob::Japanese() {
     job.expectedCc = {{"カタカナ 担当", "kana@example.test"}, {"", "cc-plain@example.test"}};
     job.expectedBcc = {{"監査部", "audit@example.test"}, {"", "hidden@example.test"}};
     job.expectedSubject = "【月次】売上レポート テスト版";
-    job.expectedBody = "お疲れ様です。山田です。\n"
-                       "今月の売上報告をお送りします。\n"
-                       "\n"
-                       "バージョンアップのお知らせ：カタカナ、ひらがな、漢字。\n"
-                       "よろしくお願いいたします。\n";
+    job.expectedBody =
+        "お疲れ様です。山田です。\n"
+        "今月の売上報告をお送りします。\n"
+        "\n"
+        "バージョンアップのお知らせ：カタカナ、ひらがな、漢字。\n"
+        "よろしくお願いいたします。\n";
     return job;
 }
 

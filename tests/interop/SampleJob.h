@@ -10,7 +10,7 @@
 
 struct SampleJob {
     struct Address {
-        std::string name;     // display name, Shift-JIS; empty when there is none
+        std::string name;  // display name, Shift-JIS; empty when there is none
         std::string address;
     };
     struct Attachment {

@@ -43,7 +43,10 @@ TEST_F(CMailTest, SocketLayerThatCannotStartIsLoggedAndNothingConnects) {
 }
 
 TEST_F(CMailTest, ResultFollowsTheEndOfDataReply) {
-    struct Case { const char* endOfData; BOOL expected; };
+    struct Case {
+        const char* endOfData;
+        BOOL expected;
+    };
     const Case cases[] = {{"250 ok\r\n", TRUE}, {"451 later\r\n", FALSE}};
     for (const Case& c : cases) {
         SmtpScript script;

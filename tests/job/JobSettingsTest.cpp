@@ -53,7 +53,11 @@ TEST_F(JobSettingsTest, MissingFileGives1001AndLeavesTheFields) {
 }
 
 TEST_F(JobSettingsTest, FirstMissingMandatoryKeyGives1003WithItsName) {
-    struct Case { std::string contents; const char* missing; const char* server; };
+    struct Case {
+        std::string contents;
+        const char* missing;
+        const char* server;
+    };
     const Case cases[] = {
         {"", "SMTP:Server", ""},
         {"[SMTP]\nServer=mail\n", "Address:FromName", "mail"},
@@ -99,12 +103,21 @@ std::string JobWith(const std::string& key, const std::string& value) {
 
 TEST_F(JobSettingsTest, ValuesAreCutToTheirFieldWidths) {
     const JobSettings& s = settings_;
-    const struct { const char* key; const char* field; std::size_t given, kept; } cases[] = {
-        {"Server", s.szServer, 300, 255},          {"FromName", s.szFromName, 127, 127},
-        {"FromName", s.szFromName, 128, 127},      {"FromAddress", s.szFromAddress, 200, 127},
-        {"To", s.szTo, 600, 511},                  {"Cc", s.szCc, 511, 511},
-        {"Bcc", s.szBcc, 600, 511},                {"Subject", s.szSubject, 256, 255},
-        {"BodyFile", s.szBodyFile, 400, 259},      {"AttachmentPathFile", s.szAttachmentPathFile, 259, 259},
+    const struct {
+        const char* key;
+        const char* field;
+        std::size_t given, kept;
+    } cases[] = {
+        {"Server", s.szServer, 300, 255},
+        {"FromName", s.szFromName, 127, 127},
+        {"FromName", s.szFromName, 128, 127},
+        {"FromAddress", s.szFromAddress, 200, 127},
+        {"To", s.szTo, 600, 511},
+        {"Cc", s.szCc, 511, 511},
+        {"Bcc", s.szBcc, 600, 511},
+        {"Subject", s.szSubject, 256, 255},
+        {"BodyFile", s.szBodyFile, 400, 259},
+        {"AttachmentPathFile", s.szAttachmentPathFile, 259, 259},
     };
     for (const auto& c : cases) {
         ASSERT_EQ(Load(JobWith(c.key, std::string(c.given, 'v'))), JOB_FILE_LOADED) << c.key;

@@ -25,7 +25,10 @@ Lines ReadAllLines(const std::string& path) {
 
 TEST(TextFileReaderTest, LineEndsAreLfCrLfOrALoneCr) {
     ScopedTempDir dir;
-    struct Case { std::string contents; Lines lines; };
+    struct Case {
+        std::string contents;
+        Lines lines;
+    };
     const Case cases[] = {
         {"", {}},
         {"a", {"a"}},
@@ -55,7 +58,10 @@ TEST(TextFileReaderTest, OnlyRegularFilesAreOpened) {
 
 TEST(ReadBodyTextTest, EveryLineEndsInOneLineFeed) {
     ScopedTempDir dir;
-    struct Case { std::string contents; std::string body; };
+    struct Case {
+        std::string contents;
+        std::string body;
+    };
     const Case cases[] = {
         {"Hello\r\nBye\r\n", "Hello\nBye\n"},
         {"a\n\nb", "a\n\nb\n"},

@@ -25,12 +25,14 @@ TEST(LogStampTest, FormatsYearModuloHundredAndTwoDigitFields) {
 TEST_F(ErrorLogTest, CreatesTheDirectoryAndAppendsStampBlankTextLineFeedKeepingEveryByte) {
     ASSERT_FALSE(PathExists("log"));
     WriteErrorLog(ERROR_LOG_FILE, "SMTPエラー(%d):Failed in call to send QUIT command", 10054);
-    WriteErrorLog(ERROR_LOG_FILE, "SMTP サーバ接続に失敗しました。\n\rSocketの初期化に失敗しました。");
+    WriteErrorLog(ERROR_LOG_FILE,
+                  "SMTP サーバ接続に失敗しました。\n\rSocketの初期化に失敗しました。");
     WriteErrorLog(ERROR_LOG_FILE, "%s", "100% %s %n");  // data in an argument is never a format
-    EXPECT_EQ(ReadFile("log/Fernpost.err"),
-              "[26/01/05 07:08:09] SMTPエラー(10054):Failed in call to send QUIT command\n"
-              "[26/01/05 07:08:09] SMTP サーバ接続に失敗しました。\n\rSocketの初期化に失敗しました。\n"
-              "[26/01/05 07:08:09] 100% %s %n\n");
+    EXPECT_EQ(
+        ReadFile("log/Fernpost.err"),
+        "[26/01/05 07:08:09] SMTPエラー(10054):Failed in call to send QUIT command\n"
+        "[26/01/05 07:08:09] SMTP サーバ接続に失敗しました。\n\rSocketの初期化に失敗しました。\n"
+        "[26/01/05 07:08:09] 100% %s %n\n");
 }
 
 TEST_F(ErrorLogTest, EntryIsLostSilentlyWhenLogCannotBeOpened) {

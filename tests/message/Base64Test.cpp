@@ -23,19 +23,21 @@ std::string Encode(const std::string& input) {
     std::size_t size = CSmtpAttachment::Base64EncodedSize(input.size());
     std::vector<char> buffer(size + guard, '#');
     std::size_t length = 12345;
-    EXPECT_EQ(CSmtpAttachment::Base64Encode(reinterpret_cast<const unsigned char*>(input.data()), input.size(),
-                                            buffer.data(), size, length),
+    EXPECT_EQ(CSmtpAttachment::Base64Encode(reinterpret_cast<const unsigned char*>(input.data()),
+                                            input.size(), buffer.data(), size, length),
               TRUE);
     EXPECT_LT(length, size) << "the terminator must fit";
     EXPECT_EQ(buffer[length], '\0');
-    for (std::size_t i = size; i < size + guard; ++i) EXPECT_EQ(buffer[i], '#') << "written past the buffer";
+    for (std::size_t i = size; i < size + guard; ++i)
+        EXPECT_EQ(buffer[i], '#') << "written past the buffer";
     return std::string(buffer.data(), length);
 }
 
 // A strict RFC 2045 decoder of the text between line breaks: every group complete, "=" only as
 // the filling of the very last group.
 bool Decode(const std::string& text, std::string& out) {
-    static const std::string alphabet = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+    static const std::string alphabet =
+        "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
     std::string chars;
     for (char c : text) {
         if (c != '\r' && c != '\n') chars += c;
@@ -87,7 +89,8 @@ std::string Sequence(std::size_t length) {
 }
 
 TEST(Base64EncodeTest, GoldenTexts) {
-    const std::string line57 = "AAECAwQFBgcICQoLDA0ODxAREhMUFRYXGBkaGxwdHh8gISIjJCUmJygpKissLS4vMDEyMzQ1Njc4";
+    const std::string line57 =
+        "AAECAwQFBgcICQoLDA0ODxAREhMUFRYXGBkaGxwdHh8gISIjJCUmJygpKissLS4vMDEyMzQ1Njc4";
     const std::pair<std::string, std::string> cases[] = {
         {"", "\r\n"},
         {"a", "YQ==\r\n"},
@@ -98,7 +101,8 @@ TEST(Base64EncodeTest, GoldenTexts) {
         {Sequence(57), line57 + "\r\n\r\n"},
         {Sequence(58), line57 + "\r\nOQ==\r\n"},
     };
-    for (const auto& [input, expected] : cases) EXPECT_EQ(Encode(input), expected) << input.size() << " bytes";
+    for (const auto& [input, expected] : cases)
+        EXPECT_EQ(Encode(input), expected) << input.size() << " bytes";
 }
 
 TEST(Base64EncodeTest, RandomDataRoundTripsWithExactLineStructure) {
@@ -136,7 +140,7 @@ TEST(Base64EncodedSizeTest, AlwaysCoversTextAndTerminator) {
     }
     EXPECT_EQ(CSmtpAttachment::Base64EncodedSize(SIZE_MAX), SIZE_MAX);
     EXPECT_EQ(CSmtpAttachment::Base64EncodedSize(SIZE_MAX / 2 + 1), SIZE_MAX);
-    std::size_t big = std::size_t {1} << 40;
+    std::size_t big = std::size_t{1} << 40;
     EXPECT_GT(CSmtpAttachment::Base64EncodedSize(big), big / 3 * 4);
 }
 
@@ -146,7 +150,8 @@ TEST(Base64EncodeTest, RefusesAnOutputBufferBelowTheNeededSize) {
     std::memset(buffer, '#', sizeof buffer);
     std::size_t length = 99;
     std::size_t needed = CSmtpAttachment::Base64EncodedSize(sizeof input);
-    EXPECT_EQ(CSmtpAttachment::Base64Encode(input, sizeof input, buffer, needed - 1, length), FALSE);
+    EXPECT_EQ(CSmtpAttachment::Base64Encode(input, sizeof input, buffer, needed - 1, length),
+              FALSE);
     EXPECT_EQ(length, 0u);
     for (char c : buffer) EXPECT_EQ(c, '#');
 }

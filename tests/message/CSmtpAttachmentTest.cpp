@@ -55,12 +55,13 @@ TEST_F(CSmtpAttachmentTest, LoadsContentsAsBase64Text) {
 TEST_F(CSmtpAttachmentTest, NamesAreTheLastPathComponentAndItsEncodedWord) {
     ASSERT_TRUE(CreateOneDirectory("docs"));
     const struct {
-        std::string file;   // created in docs/
-        std::string path;   // given to LoadFile
+        std::string file;  // created in docs/
+        std::string path;  // given to LoadFile
         std::string name;
         std::string encoded;
     } cases[] = {
-        {"report.pdf", dir_.Path() + "/docs/report.pdf", "report.pdf", "=?ISO-2022-JP?B?cmVwb3J0LnBkZg==?="},
+        {"report.pdf", dir_.Path() + "/docs/report.pdf", "report.pdf",
+         "=?ISO-2022-JP?B?cmVwb3J0LnBkZg==?="},
         {"ソ.txt", "docs/ソ.txt", "ソ.txt", "=?ISO-2022-JP?B?GyRCJT0bKEIudHh0?="},
         {"表計算ソフト.xls", "./docs/表計算ソフト.xls", "表計算ソフト.xls",
          "=?ISO-2022-JP?B?GyRCST03Vzs7JT0lVSVIGyhCLnhscw==?="},
@@ -91,7 +92,7 @@ TEST_F(CSmtpAttachmentTest, AnythingButARegularFileFailsWithTheEntryAndNeverBloc
     ASSERT_EQ(mkfifo("fifo", 0600), 0);
     int sock = socket(AF_UNIX, SOCK_STREAM, 0);
     ASSERT_GE(sock, 0);
-    sockaddr_un address {};
+    sockaddr_un address{};
     address.sun_family = AF_UNIX;
     std::snprintf(address.sun_path, sizeof address.sun_path, "%s", "socket");
     ASSERT_EQ(bind(sock, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
@@ -129,7 +130,8 @@ TEST_F(CSmtpAttachmentTest, FailedReloadDropsTheTextButKeepsTheNames) {
 
 TEST_F(CSmtpAttachmentTest, FileTooLargeForMemoryFailsWithTheEntry) {
 #if defined(__SANITIZE_ADDRESS__)
-    GTEST_SKIP() << "the address sanitizer aborts on impossible allocations instead of failing them";
+    GTEST_SKIP()
+        << "the address sanitizer aborts on impossible allocations instead of failing them";
 #endif
     if (ReadFile("/proc/sys/vm/overcommit_memory").rfind("1", 0) == 0) {
         GTEST_SKIP() << "memory overcommit always grants the allocation";
@@ -137,7 +139,7 @@ TEST_F(CSmtpAttachmentTest, FileTooLargeForMemoryFailsWithTheEntry) {
     // A sparse file of 1 TiB and 3 bytes: its size does not fit 32 bits, its memory cannot be had.
     int fd = open("huge.bin", O_WRONLY | O_CREAT | O_TRUNC, 0600);
     ASSERT_GE(fd, 0);
-    int truncated = ftruncate(fd, (off_t {1} << 40) + 3);
+    int truncated = ftruncate(fd, (off_t{1} << 40) + 3);
     close(fd);
     if (truncated != 0) GTEST_SKIP() << "the file system refuses a sparse file of 1 TiB";
     CSmtpAttachment attachment;

@@ -32,7 +32,8 @@ TEST(CSmtpMessageTest, RecipientsGoToTheListOfTheirKindOnly) {
     EXPECT_EQ(message.RecipientAt(1, RECIPIENT_TO).m_strAddress, "b@x");
     EXPECT_EQ(message.RecipientAt(0, RECIPIENT_BCC).m_strAddress, "d@x");
     EXPECT_EQ(message.RecipientAt(0, 7).m_strAddress, "");
-    EXPECT_EQ(message.RecipientAt(5, RECIPIENT_TO).m_strAddress, "");  // outside the list: empty record
+    EXPECT_EQ(message.RecipientAt(5, RECIPIENT_TO).m_strAddress,
+              "");  // outside the list: empty record
 }
 
 // ---- dot-stuffing -------------------------------------------------------------------------------
@@ -70,7 +71,8 @@ std::vector<std::string> ReceivedLines(const std::string& wire) {
     std::size_t start = 0;
     for (;;) {
         std::size_t end = wire.find("\r\n", start);
-        std::string line = wire.substr(start, end == std::string::npos ? std::string::npos : end - start);
+        std::string line =
+            wire.substr(start, end == std::string::npos ? std::string::npos : end - start);
         lines.push_back(line);
         if (end == std::string::npos) return lines;
         start = end + 2;
@@ -134,7 +136,8 @@ TEST(FormatDateTextTest, EnglishNamesTwoDigitFieldsAndTheZone) {
 }
 
 TEST(FormatDateTextTest, NamesStayEnglishUnderAJapaneseLocale) {
-    if (std::setlocale(LC_ALL, "ja_JP.UTF-8") == nullptr && std::setlocale(LC_ALL, "ja_JP.SJIS") == nullptr) {
+    if (std::setlocale(LC_ALL, "ja_JP.UTF-8") == nullptr &&
+        std::setlocale(LC_ALL, "ja_JP.SJIS") == nullptr) {
         GTEST_SKIP() << "no Japanese locale installed";
     }
     std::string text = FormatDateText(Moment(2026, 12, 5, 6, 23, 0, 29, 9 * 3600));
@@ -164,16 +167,20 @@ TEST_F(BuildHeaderTest, PlainMailWithToCcAndSubject) {
     message.AppendRecipient(CSmtpAddress("日本", "to2@example.jp"), RECIPIENT_TO);
     message.AppendRecipient(CSmtpAddress("", "cc@example.jp"), RECIPIENT_CC);
     message.AppendRecipient(CSmtpAddress("", "bcc@example.jp"), RECIPIENT_BCC);
-    EXPECT_EQ(message.BuildHeader(),
-              std::string("From: ") + SALES_WORD + " <sales@example.jp>\r\n"
-              "To: to1@example.jp," + NIHON_WORD + " <to2@example.jp>\r\n"
-              "Cc: cc@example.jp\r\n"
-              "Subject: " + NIHON_WORD + "\r\n"
-              "Date: Sat, 05 Dec 2026 23:00:29 +0900\r\n"
-              "X-Mailer: Vex MAILER v1.0\r\n"
-              "MIME-Version: 1.0\r\n"
-              "Content-type: text/plain; charset=iso-2022-jp\r\n"
-              "\r\n");
+    EXPECT_EQ(message.BuildHeader(), std::string("From: ") + SALES_WORD +
+                                         " <sales@example.jp>\r\n"
+                                         "To: to1@example.jp," +
+                                         NIHON_WORD +
+                                         " <to2@example.jp>\r\n"
+                                         "Cc: cc@example.jp\r\n"
+                                         "Subject: " +
+                                         NIHON_WORD +
+                                         "\r\n"
+                                         "Date: Sat, 05 Dec 2026 23:00:29 +0900\r\n"
+                                         "X-Mailer: Vex MAILER v1.0\r\n"
+                                         "MIME-Version: 1.0\r\n"
+                                         "Content-type: text/plain; charset=iso-2022-jp\r\n"
+                                         "\r\n");
 }
 
 TEST_F(BuildHeaderTest, EmptyToEmptySubjectNoCcAndAttachments) {

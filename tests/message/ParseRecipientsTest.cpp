@@ -88,7 +88,7 @@ TEST_F(ParseRecipientsTest, ListsFillInTheirOwnOrderAndAnOtherKindIsDropped) {
     EXPECT_EQ(message.ParseRecipients("a@x", RECIPIENT_BCC), TRUE);
     EXPECT_EQ(message.ParseRecipients("b@x; C <c@x>", RECIPIENT_BCC), TRUE);
     EXPECT_EQ(message.ParseRecipients("d@x, e@x", 5), TRUE);
-    EXPECT_EQ(ListOf(message, RECIPIENT_BCC), (Entries {{"", "a@x"}, {"", "b@x"}, {"C", "c@x"}}));
+    EXPECT_EQ(ListOf(message, RECIPIENT_BCC), (Entries{{"", "a@x"}, {"", "b@x"}, {"C", "c@x"}}));
     EXPECT_EQ(message.RecipientCount(RECIPIENT_TO) + message.RecipientCount(RECIPIENT_CC), 0);
 }
 

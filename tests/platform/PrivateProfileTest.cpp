@@ -33,8 +33,8 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         ProfileCase{"CR LF line ends", kJob, "Address", "To", "ops"},
         ProfileCase{"LF line ends", "[SMTP]\nServer=mail\n", "SMTP", "Server", "mail"},
-        ProfileCase{"lone CR line ends", "[SMTP]\rServer=mail\r[X]\rServer=other", "SMTP",
-                    "Server", "mail"},
+        ProfileCase{"lone CR line ends", "[SMTP]\rServer=mail\r[X]\rServer=other", "SMTP", "Server",
+                    "mail"},
         ProfileCase{"no line end at the end", "[SMTP]\nServer=mail", "SMTP", "Server", "mail"},
         ProfileCase{"names ignore ASCII case", kJob, "smtp", "SERVER", "mail"},
         ProfileCase{"blanks and tabs trimmed", "[SMTP]\n \t Server \t=\t mail host \t\n", "SMTP",
@@ -43,7 +43,8 @@ INSTANTIATE_TEST_SUITE_P(
                     "Server", "a"},
         ProfileCase{"section name is not trimmed", "[ SMTP ]\nServer=a", "SMTP", "Server", ""},
         ProfileCase{"comment line", "[SMTP]\n ;Server=old\nServer=new", "SMTP", "Server", "new"},
-        ProfileCase{"semicolon inside a value stays", "[SMTP]\nServer=a;b", "SMTP", "Server", "a;b"},
+        ProfileCase{"semicolon inside a value stays", "[SMTP]\nServer=a;b", "SMTP", "Server",
+                    "a;b"},
         ProfileCase{"first key wins", "[SMTP]\nServer=a\nserver=b", "SMTP", "Server", "a"},
         ProfileCase{"first section wins", "[SMTP]\nPort=1\n[Other]\n[smtp]\nServer=b", "SMTP",
                     "Server", ""},
@@ -51,7 +52,8 @@ INSTANTIATE_TEST_SUITE_P(
         ProfileCase{"single quotes removed", "[M]\nSubject='x'", "M", "Subject", "x"},
         ProfileCase{"unmatched quotes kept", "[M]\nSubject=\"x'", "M", "Subject", "\"x'"},
         ProfileCase{"a lone quote kept", "[M]\nSubject=\"", "M", "Subject", "\""},
-        ProfileCase{"line without equals is no key", "[M]\nSubject\nSubject=y", "M", "Subject", "y"},
+        ProfileCase{"line without equals is no key", "[M]\nSubject\nSubject=y", "M", "Subject",
+                    "y"},
         ProfileCase{"keys before any section belong to none", "Server=a\n[SMTP]\n", "SMTP",
                     "Server", ""},
         ProfileCase{"bracket line without close is ignored", "[SMTP]\n[Broken\nServer=a", "SMTP",
@@ -77,7 +79,8 @@ TEST(ProfileCutTest, ValueIsCutTo511BytesNeverSplittingATwoByteCharacter) {
         // 509 ASCII bytes, then 日: the character fits whole in 511 bytes.
         {std::string(509, 'a') + "日本", std::string(509, 'a') + "日"},
     };
-    for (const auto& [value, kept] : cases) EXPECT_EQ(FindProfileValue("A", "To", "[A]\nTo=" + value), kept);
+    for (const auto& [value, kept] : cases)
+        EXPECT_EQ(FindProfileValue("A", "To", "[A]\nTo=" + value), kept);
 }
 
 TEST(ProfileFileTest, MissingFileAndDirectoryGiveTheEmptyText) {

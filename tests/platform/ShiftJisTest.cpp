@@ -15,18 +15,18 @@ TEST(ShiftJisTest, LeadAndTrailByteRanges) {
 }
 
 TEST(ShiftJisTest, CutStepsBackOnlyBeforeALoneLeadByte) {
-    struct Case { std::string text; std::size_t max; std::size_t expected; };
+    struct Case {
+        std::string text;
+        std::size_t max;
+        std::size_t expected;
+    };
     const Case cases[] = {
-        {"abc", 5, 3},
-        {"abc", 3, 3},
-        {"abc", 2, 2},
-        {"a日", 2, 1},          // 0x93 would be kept without 0xFA
-        {"a日", 3, 3},
-        {"日本", 3, 2},
-        {"ソa", 1, 0},
-        {"\x95\x5C\x95", 2, 2},  // 表 ends exactly at the cut; its 0x95-looking neighbour follows
-        {"x\x95\x81\x81", 3, 3}, // 0x81 here is the trail of 0x95 0x81, not a lead byte
-        {"ｱｲｳ", 2, 2},          // half-width kana are single bytes
+        {"abc", 5, 3},           {"abc", 3, 3},  {"abc", 2, 2},
+        {"a日", 2, 1},  // 0x93 would be kept without 0xFA
+        {"a日", 3, 3},           {"日本", 3, 2}, {"ソa", 1, 0},
+        {"\x95\x5C\x95", 2, 2},   // 表 ends exactly at the cut; its 0x95-looking neighbour follows
+        {"x\x95\x81\x81", 3, 3},  // 0x81 here is the trail of 0x95 0x81, not a lead byte
+        {"ｱｲｳ", 2, 2},            // half-width kana are single bytes
     };
     for (const Case& c : cases) {
         EXPECT_EQ(ShiftJisCutLength(c.text, c.max), c.expected) << c.text << " max " << c.max;
@@ -46,14 +46,14 @@ TEST(ShiftJisTest, NextStepsOverWholeCharactersAndNeverPastTheEnd) {
 namespace {
 
 TEST(ShiftJisTest, LowerCaseFollowsTheCodePagesCapitals) {
-    struct Case { std::string text, lower; };
+    struct Case {
+        std::string text, lower;
+    };
     const Case cases[] = {
-        {"AZaz@[", "azaz@["},
-        {"ＡＺａ", "ａｚａ"},
-        {"ΑΩα", "αωα"},
-        {"АЁНОЯ", "аёноя"},  // the small letters skip 0x847F between н and о
+        {"AZaz@[", "azaz@["},     {"ＡＺａ", "ａｚａ"}, {"ΑΩα", "αωα"},
+        {"АЁНОЯ", "аёноя"},        // the small letters skip 0x847F between н and о
         {"アソ表日", "アソ表日"},  // trail bytes 0x41, 0x5C, ... are never lower-cased
-        {"\x93", "\x93"},      // a lead byte alone at the end
+        {"\x93", "\x93"},          // a lead byte alone at the end
     };
     for (const Case& c : cases) {
         std::string text = c.text;

@@ -217,10 +217,10 @@ TEST_F(CSmtpSocketTest, SendInterruptedBySignalsStillSendsEveryByte) {
     action.sa_handler = CountInterruption;  // no SA_RESTART: a blocked send returns early
     struct sigaction previous {};
     sigaction(SIGALRM, &action, &previous);
-    itimerval every {{0, 500}, {0, 500}};
+    itimerval every{{0, 500}, {0, 500}};
     setitimer(ITIMER_REAL, &every, nullptr);
     BOOL sent = socket_.Send(data.data(), data.size());
-    itimerval off {};
+    itimerval off{};
     setitimer(ITIMER_REAL, &off, nullptr);
     sigaction(SIGALRM, &previous, nullptr);
     socket_.Close();  // the reader sees the end even when bytes went missing

@@ -31,10 +31,11 @@ TEST(ScriptedSmtpServerTest, ListensOnTheSmtpPortWhenAskedAndTakesQuitInsideMail
     ASSERT_TRUE(socket.Connect(SCRIPTED_SERVER_HOST, 25));
     const std::string session = "EHLO x\r\nNOOP\r\nDATA\r\nQUIT\r\n.\r\nDATA\r\n.\r\nQUIT\r\n";
     ASSERT_TRUE(socket.Send(session.data(), session.size()));
-    EXPECT_EQ(ReadToClose(socket),
-              "220 scripted.test ESMTP ready\r\n250 scripted.test\r\n500 5.5.2 command unrecognised\r\n"
-              "354 end data with <CR><LF>.<CR><LF>\r\n250 2.0.0 queued\r\n"
-              "354 end data with <CR><LF>.<CR><LF>\r\n250 2.0.0 queued\r\n221 2.0.0 bye\r\n");
+    EXPECT_EQ(
+        ReadToClose(socket),
+        "220 scripted.test ESMTP ready\r\n250 scripted.test\r\n500 5.5.2 command unrecognised\r\n"
+        "354 end data with <CR><LF>.<CR><LF>\r\n250 2.0.0 queued\r\n"
+        "354 end data with <CR><LF>.<CR><LF>\r\n250 2.0.0 queued\r\n221 2.0.0 bye\r\n");
     EXPECT_TRUE(server.WaitForConnectionsEnded(1, 5000));
     EXPECT_EQ(server.Received(), session);
     EXPECT_EQ(server.MailData(), (std::vector<std::string>{"QUIT", ""}));

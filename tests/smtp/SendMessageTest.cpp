@@ -165,7 +165,8 @@ TEST_F(SendMessageTest, RecipientsGoOutToThenCcThenBccInListOrder) {
     EXPECT_EQ(transaction.find("bcc", transaction.find("DATA\r\n")), std::string::npos);
 }
 
-TEST_F(SendMessageTest, RefusedRecipientsAreLoggedWithTheirDisplayNamesAndTheOthersStillGetTheMail) {
+TEST_F(SendMessageTest,
+       RefusedRecipientsAreLoggedWithTheirDisplayNamesAndTheOthersStillGetTheMail) {
     message_.m_Sender = CSmtpAddress("", "sales@example.com");
     message_.AppendRecipient(CSmtpAddress("Ａ", "a@example.jp"), RECIPIENT_TO);
     message_.AppendRecipient(CSmtpAddress("100% 田中 %s", "tanaka@example.jp"), RECIPIENT_TO);
@@ -184,12 +185,11 @@ TEST_F(SendMessageTest, RefusedRecipientsAreLoggedWithTheirDisplayNamesAndTheOth
         "MAIL FROM:<sales@example.com>\r\nRCPT TO:<a@example.jp>\r\nRCPT TO:<tanaka@example.jp>\r\n"
         "RCPT TO:<c@example.jp>\r\nRCPT TO:<cc@example.jp>\r\nRCPT "
         "TO:<bcc@example.jp>\r\nDATA\r\n");
-    EXPECT_EQ(
-        ErrorLog(),
-        ExpectedLog({"SMTPエラー:An unexpected RCPT response was received",
-                     "配信不能：以下の受信者にメールを配信できませんでした。\n\r100% 田中 %s",
-                     "SMTPエラー:An unexpected RCPT response was received",
-                     "配信不能：以下の受信者にメールを配信できませんでした。\n\r"}));
+    EXPECT_EQ(ErrorLog(),
+              ExpectedLog({"SMTPエラー:An unexpected RCPT response was received",
+                           "配信不能：以下の受信者にメールを配信できませんでした。\n\r100% 田中 %s",
+                           "SMTPエラー:An unexpected RCPT response was received",
+                           "配信不能：以下の受信者にメールを配信できませんでした。\n\r"}));
 }
 
 TEST_F(SendMessageTest, MailWithoutRecipientsSendsDataAtOnceAndRefusedDataFails) {

@@ -128,7 +128,11 @@ TEST_F(SessionTest, FailedConnectIsLoggedWithItsWinsockNumberAndLeavesNothingToD
         ScriptedSmtpServer closed;  // its port is free again once it is gone
         closedPort = closed.Port();
     }
-    const struct { std::string host; int port; DWORD error; } cases[] = {
+    const struct {
+        std::string host;
+        int port;
+        DWORD error;
+    } cases[] = {
         {"mail.fernpost.invalid", 25, WSAEINVAL},
         {SCRIPTED_SERVER_HOST, closedPort, 10061},  // WSAECONNREFUSED
     };
@@ -139,8 +143,9 @@ TEST_F(SessionTest, FailedConnectIsLoggedWithItsWinsockNumberAndLeavesNothingToD
         EXPECT_EQ(GetLastError(), c.error);
         EXPECT_FALSE(connection.Disconnect());  // never connected: no QUIT
         expectedLog += ExpectedLog({"SMTPエラー:m_SMTP.Connect[" + std::to_string(c.error) +
-                                    "] Could not connect to the SMTP server " + c.host + " on port " +
-                                    std::to_string(c.port), "Already disconnected from SMTP server"});
+                                        "] Could not connect to the SMTP server " + c.host +
+                                        " on port " + std::to_string(c.port),
+                                    "Already disconnected from SMTP server"});
     }
     EXPECT_EQ(ErrorLog(), expectedLog);
 }

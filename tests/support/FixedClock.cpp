@@ -3,7 +3,7 @@
 
 std::tm Moment(int year, int month, int day, int weekday, int hour, int minute, int second,
                long gmtoff) {
-    std::tm t {};
+    std::tm t{};
     t.tm_year = year - 1900;
     t.tm_mon = month - 1;
     t.tm_mday = day;

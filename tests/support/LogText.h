@@ -31,5 +31,5 @@ protected:
     static std::string ExpectedLog(std::initializer_list<std::string> entries);
 
     ScopedFixedClock clock_;
-    ScopedTempDir dir_ {true};
+    ScopedTempDir dir_{true};
 };

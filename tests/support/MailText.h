@@ -6,7 +6,8 @@
 // The number of attachment parts in `received`.
 inline int CountAttachmentParts(const std::string& received) {
     int parts = 0;
-    for (std::size_t pos = received.find("Content-Disposition: attachment;"); pos != std::string::npos;
+    for (std::size_t pos = received.find("Content-Disposition: attachment;");
+         pos != std::string::npos;
          pos = received.find("Content-Disposition: attachment;", pos + 1)) {
         ++parts;
     }

@@ -11,7 +11,7 @@
 #include "support/TempDir.h"
 
 struct ProgramResult {
-    bool exited = false;   // ended normally (not by a signal or the time limit)
+    bool exited = false;  // ended normally (not by a signal or the time limit)
     int exitStatus = -1;
     std::string standardOutput;
     std::string standardError;

@@ -10,7 +10,8 @@
 #include <unistd.h>
 
 ScopedTempDir::ScopedTempDir(bool enter) {
-    std::string pattern = (std::filesystem::temp_directory_path() / "fernpost-test-XXXXXX").string();
+    std::string pattern =
+        (std::filesystem::temp_directory_path() / "fernpost-test-XXXXXX").string();
     if (mkdtemp(pattern.data()) == nullptr) {
         ADD_FAILURE() << "cannot create a temporary directory";
         return;
