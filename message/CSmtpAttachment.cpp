@@ -4,7 +4,6 @@
 
 #include <cerrno>
 #include <cstring>
-#include <fcntl.h>
 #include <limits>
 #include <new>
 #include <sys/stat.h>
@@ -13,6 +12,7 @@
 #include "logging/ErrorLog.h"
 #include "message/Base64.h"
 #include "message/JapaneseText.h"
+#include "platform/FileSystem.h"
 #include "platform/ShiftJis.h"
 
 namespace {
@@ -36,21 +36,6 @@ public:
 private:
     int fd_;
 };
-
-// Opens `path` for reading only when it is a regular file, and learns its size from the open
-// file itself. O_NONBLOCK keeps the open from waiting should the path have been replaced by a
-// FIFO since its status was read; it changes nothing for a regular file.
-int OpenRegularFile(const std::string& path, std::uint64_t& size) {
-    int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-    if (fd < 0) return -1;
-    struct stat status {};
-    if (fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
-        close(fd);
-        return -1;
-    }
-    size = static_cast<std::uint64_t>(status.st_size);
-    return fd;
-}
 
 // Reads exactly `size` bytes; false on a read error or when the file ends early.
 bool ReadWhole(int fd, unsigned char* buffer, std::size_t size) {
@@ -84,7 +69,7 @@ BOOL CSmtpAttachment::LoadFile(const std::string& path) {
     if (stat(path.c_str(), &status) != 0) return FALSE;  // no status: nothing is logged
 
     std::uint64_t size = 0;
-    int fd = S_ISREG(status.st_mode) ? OpenRegularFile(path, size) : -1;
+    int fd = S_ISREG(status.st_mode) ? OpenRegularFileForReading(path, size) : -1;
     ScopedFile file(fd);
     if (fd < 0 || size > std::numeric_limits<std::size_t>::max()) {
         WriteErrorLog(ERROR_LOG_FILE, ATTACH_FAILED_TEXT);

@@ -1,6 +1,7 @@
 // File-system facilities on POSIX.
 #include "platform/FileSystem.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <fcntl.h>
 #include <limits.h>
@@ -38,6 +39,37 @@ std::FILE* OpenForAppending(const std::string& path) {
     std::FILE* file = fdopen(fd, "a");
     if (file == nullptr) close(fd);
     return file;
+}
+
+int OpenRegularFileForReading(const std::string& path, std::uint64_t& size) {
+    // O_NONBLOCK: opening a FIFO without a writer fails or returns at once; it is refused below.
+    int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) return -1;
+    struct stat status {};
+    if (fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
+        close(fd);
+        return -1;
+    }
+    size = static_cast<std::uint64_t>(status.st_size);
+    return fd;
+}
+
+bool ReadRegularFile(const std::string& path, std::string& contents) {
+    std::uint64_t size = 0;
+    int fd = OpenRegularFileForReading(path, size);
+    if (fd < 0) return false;
+    contents.clear();
+    contents.reserve(static_cast<std::size_t>(size));
+    char buffer[65536];
+    for (;;) {
+        ssize_t n = read(fd, buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) {
+            close(fd);
+            return n == 0;
+        }
+        contents.append(buffer, static_cast<std::size_t>(n));
+    }
 }
 
 std::string ExecutablePath() {

@@ -25,5 +25,14 @@ bool CreateOneDirectory(const std::string& path);
 // entry can never block the run).
 std::FILE* OpenForAppending(const std::string& path);
 
+// Opens the regular file at `path` for reading and stores its size (from the open file itself);
+// the descriptor, or -1 when it cannot be opened or is not a regular file. A FIFO, device or
+// directory is never read, so nothing can block.
+int OpenRegularFileForReading(const std::string& path, std::uint64_t& size);
+
+// Reads the whole regular file at `path` into `contents`; false when it cannot be opened, is not
+// a regular file, or a read fails.
+bool ReadRegularFile(const std::string& path, std::string& contents);
+
 // The full path of the running executable with symbolic links resolved, or empty.
 std::string ExecutablePath();

@@ -1,12 +1,11 @@
 // The INI reader.
 #include "platform/PrivateProfile.h"
 
-#include <fstream>
-#include <iterator>
 #include <string_view>
-#include <sys/stat.h>
 
+#include "platform/FileSystem.h"
 #include "platform/ShiftJis.h"
+#include "platform/TextFileReader.h"
 #include "platform/TextTrim.h"
 
 namespace {
@@ -25,20 +24,6 @@ bool EqualIgnoringAsciiCase(std::string_view a, std::string_view b) {
         if (x != y) return false;
     }
     return true;
-}
-
-// The next line of `text` from `pos`, without its line end (LF, CR LF or a lone CR); moves
-// `pos` past the line end.
-std::string_view NextLine(std::string_view text, std::size_t& pos) {
-    std::size_t end = text.find_first_of("\r\n", pos);
-    if (end == std::string_view::npos) end = text.size();
-    std::string_view line = text.substr(pos, end - pos);
-    pos = end;
-    if (pos < text.size()) {
-        bool crLf = text[pos] == '\r' && pos + 1 < text.size() && text[pos + 1] == '\n';
-        pos += crLf ? 2 : 1;
-    }
-    return line;
 }
 
 enum class LineKind { Other, Section, Key };
@@ -100,7 +85,7 @@ std::string FindProfileValue(const std::string& section, const std::string& key,
     State state = State::BeforeSection;
     std::size_t pos = 0;
     while (pos < text.size()) {
-        ParsedLine line = ParseLine(NextLine(text, pos));
+        ParsedLine line = ParseLine(NextTextLine(text, pos));
         if (line.kind == LineKind::Section) {
             if (state == State::InSection) return {};  // only the first section of the name counts
             state =
@@ -115,10 +100,7 @@ std::string FindProfileValue(const std::string& section, const std::string& key,
 
 std::string GetPrivateProfileText(const std::string& section, const std::string& key,
                                   const std::string& path) {
-    struct stat status {};
-    if (stat(path.c_str(), &status) != 0 || !S_ISREG(status.st_mode)) return {};
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return {};
-    std::string contents((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::string contents;
+    if (!ReadRegularFile(path, contents)) return {};
     return FindProfileValue(section, key, contents);
 }

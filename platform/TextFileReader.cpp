@@ -1,51 +1,30 @@
 // Line-by-line reading of text files.
 #include "platform/TextFileReader.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
+#include "platform/FileSystem.h"
 
-namespace {
-
-// Reads the whole regular file behind `fd`; false on any failure.
-bool ReadRegularFile(int fd, std::string& contents) {
-    struct stat status {};
-    if (fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) return false;
-    contents.clear();
-    contents.reserve(static_cast<std::size_t>(status.st_size));
-    char buffer[65536];
-    for (;;) {
-        ssize_t n = read(fd, buffer, sizeof buffer);
-        if (n == 0) return true;
-        if (n < 0) return false;
-        contents.append(buffer, static_cast<std::size_t>(n));
+std::string_view NextTextLine(std::string_view text, std::size_t& pos) {
+    std::size_t end = text.find_first_of("\r\n", pos);
+    if (end == std::string_view::npos) end = text.size();
+    std::string_view line = text.substr(pos, end - pos);
+    pos = end;
+    if (pos < text.size()) {
+        bool crLf = text[pos] == '\r' && pos + 1 < text.size() && text[pos + 1] == '\n';
+        pos += crLf ? 2 : 1;
     }
+    return line;
 }
-
-}  // namespace
 
 BOOL CTextFileReader::Open(const std::string& path) {
     Close();
-    // O_NONBLOCK: opening a FIFO must not wait for a writer; it is refused below anyway.
-    int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) return FALSE;
-    bool read = ReadRegularFile(fd, m_strContents);
-    close(fd);
-    if (!read) Close();
-    return read ? TRUE : FALSE;
+    if (ReadRegularFile(path, m_strContents)) return TRUE;
+    Close();
+    return FALSE;
 }
 
 BOOL CTextFileReader::ReadString(std::string& line) {
     if (m_nPosition >= m_strContents.size()) return FALSE;
-    std::size_t end = m_strContents.find_first_of("\r\n", m_nPosition);
-    if (end == std::string::npos) end = m_strContents.size();
-    line.assign(m_strContents, m_nPosition, end - m_nPosition);
-    m_nPosition = end;
-    if (m_nPosition < m_strContents.size()) {
-        bool crLf = m_strContents[m_nPosition] == '\r' && m_nPosition + 1 < m_strContents.size() &&
-                    m_strContents[m_nPosition + 1] == '\n';
-        m_nPosition += crLf ? 2 : 1;
-    }
+    line = NextTextLine(m_strContents, m_nPosition);
     return TRUE;
 }
 

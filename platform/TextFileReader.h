@@ -4,8 +4,13 @@
 
 #include <cstddef>
 #include <string>
+#include <string_view>
 
 #include "platform/Types.h"
+
+// The line of `text` that starts at `pos`, without its line end (LF, CR LF or a lone CR);
+// moves `pos` past the line end. `pos` must lie before the end of `text`.
+std::string_view NextTextLine(std::string_view text, std::size_t& pos);
 
 class CTextFileReader {
 public:
