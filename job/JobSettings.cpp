@@ -53,8 +53,11 @@ int JobSettings::Load(const std::string& path) {
             {"Message", "BodyFile", szBodyFile, sizeof szBodyFile},
             {"Message", "AttachmentPathFile", szAttachmentPathFile, sizeof szAttachmentPathFile},
         };
+        // Read once; a file that cannot be read (a directory, say) gives every key empty.
+        std::string contents;
+        if (!ReadRegularFile(path, contents)) contents.clear();
         for (const KeyField& item : mandatory) {
-            std::string value = GetPrivateProfileText(item.section, item.key, path);
+            std::string value = FindProfileValue(item.section, item.key, contents);
             if (value.empty()) {
                 missing = FormatText("%s:%s", item.section, item.key);
                 result = JOB_FILE_INVALID;
@@ -64,7 +67,7 @@ int JobSettings::Load(const std::string& path) {
         }
         if (result == JOB_FILE_LOADED) {
             for (const KeyField& item : optional) {
-                CopyValue(GetPrivateProfileText(item.section, item.key, path), item.field,
+                CopyValue(FindProfileValue(item.section, item.key, contents), item.field,
                           item.width);
             }
         }
