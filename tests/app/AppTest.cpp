@@ -1,0 +1,76 @@
+// The application shell's pure parts: the option table scanned from one command line, the
+// command line joined from the argument vector, the run log and its rotation.
+#include <gtest/gtest.h>
+
+#include <map>
+#include <unistd.h>
+#include <vector>
+
+#include "app/CCommandLineOptions.h"
+#include "app/RunLog.h"
+#include "support/TestFiles.h"
+
+namespace {
+
+using Table = std::map<std::string, std::string>;
+
+TEST(CommandLineOptionsTest, Scans) {
+    const std::pair<const char*, Table> cases[] = {
+        {"fp /INIFILE:C:\\Jobs\\A.ini", {{"inifile", "C:\\Jobs\\A.ini"}}},
+        {"fp -inifile:\"C:\\My Jobs\\a.ini\" -x", {{"inifile", "C:\\My Jobs\\a.ini"}, {"x", ""}}},
+        {"fp -inifile:\"C:\\My Jobs\\a.ini", {{"inifile", "C:\\My Jobs\\a.ini"}}},
+        {"fp -inifile:a.ini -IniFile:b.ini", {{"inifile", "a.ini"}}},
+        {"fp -inifile", {{"inifile", ""}}},
+        {"fp -inifile: -b", {{"inifile", ""}, {"b", ""}}},
+        {"fp -inifile:", {{"inifile", ""}}},
+        {"fp --inifile:a.ini -inifile=a", {{"-inifile", "a.ini"}, {"inifile=a", ""}}},
+        {"fp inifile:a.ini", {}},
+        {"", {}},
+        {"fp -", {}},
+        {"fp -:x - -a:\"x\"-b", {{"a", "x"}, {"b", ""}}},
+        {"fp -a:x:y -b: c", {{"a", "x:y"}, {"b", ""}}},
+        {"fp -inifile:ソ表\\a.ini", {{"inifile", "ソ表\\a.ini"}}},
+        {"fp -ＡB:v -アΩЯЁ:w", {{"ａb", "v"}, {"アωяё", "w"}}},
+    };
+    for (const auto& [line, table] : cases) {
+        CCommandLineOptions options("fp -stale:1", false);
+        options.Parse(line);
+        EXPECT_EQ(options.m_options, table) << line;
+    }
+}
+
+TEST(JoinCommandLineTest, PutsBackTheQuotesTheShellRemoved) {
+    const std::pair<std::vector<const char*>, const char*> cases[] = {
+        {{"fernpost", "-inifile:a.ini"}, "fernpost -inifile:a.ini"},
+        {{"fernpost", "-inifile:/my jobs/a.ini"}, "fernpost -inifile:\"/my jobs/a.ini\""},
+        {{"fernpost", "/inifile:/my\tjobs/a.ini"}, "fernpost /inifile:\"/my\tjobs/a.ini\""},
+        {{"/my tools/fernpost", "-note here", ""}, "\"/my tools/fernpost\" \"-note here\" "},
+        {{"fernpost", "-a:\"x y\"", nullptr, "lost"}, "fernpost -a:\"x y\""},
+    };
+    for (const auto& [argv, line] : cases)
+        EXPECT_EQ(JoinCommandLine(int(argv.size()), argv.data()), line);
+}
+
+TEST(RunLogTest, EntriesAppendAndTheLogRotatesAtFiveMebibytes) {
+    TempDir dir;
+    FixedClock clock;
+    const std::string log = dir.Path("Fernpost.log"), back = log + ".back";
+    WriteFile(back, "older");
+    WriteFile(log, std::string(5242879, 'x'));
+    AppendRunLogEntry(log, "a");  // 5 MiB less one byte: not yet moved
+    EXPECT_EQ(ReadFile(back), "older");
+    WriteFile(log, std::string(5242880, 'x'));
+    AppendRunLogEntry(log, "b");
+    AppendRunLogEntry(log, "c\n");
+    EXPECT_EQ(ReadFile(back), std::string(5242880, 'x'));
+    EXPECT_EQ(ReadFile(log), std::string(FIXED_STAMP) + "b" + FIXED_STAMP + "c\n");
+    ASSERT_EQ(truncate(log.c_str(), (off_t{1} << 32) + 1),
+              0);  // the whole size counts, not 32 bits
+    AppendRunLogEntry(log, "d");
+    EXPECT_EQ(ReadFile(log), std::string(FIXED_STAMP) + "d");
+    AppendRunLogEntry(dir.Path(), "lost");  // a log that cannot be opened loses the entry
+    EXPECT_EQ(DirectoryOfPath("/opt/ソ表/fernpost"), "/opt/ソ表");
+    EXPECT_EQ(DirectoryOfPath("fernpost"), "fernpost");
+}
+
+}  // namespace

@@ -1,0 +1,182 @@
+// The program as a process: which job file it reads and the run log of a failed load; the mail
+// it sends to the scripted server on 127.0.0.1:25, byte for byte, and the error log of every
+// way a send can fail.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <memory>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "support/ProgramTest.h"
+#include "support/ScriptedSmtpServer.h"
+
+namespace {
+
+std::string Helo() {
+    char host[256] = {};
+    gethostname(host, sizeof host - 1);
+    return "HELO " + std::string(host) + "\r\n";
+}
+
+// The error log's text for `entries`, stamps masked.
+std::string Log(const std::vector<std::string>& entries) {
+    std::string log;
+    for (const std::string& entry : entries) log += "[stamp] " + entry + "\n";
+    return log;
+}
+
+// What the server received with the mail data between DATA and its end mark left out.
+std::string Dialogue(std::string received) {
+    std::size_t data = received.find("DATA\r\n"), end = received.find("\r\n.\r\n");
+    if (data != std::string::npos && end != std::string::npos)
+        received.replace(data + 6, end - data - 6, "~");
+    return received;
+}
+
+using ProgramRunTest = ProgramTest;
+
+TEST_F(ProgramRunTest, JobFileResolutionAndTheRunLog) {
+    Run({});  // no job beside the executable
+    WriteFile(dir_.Path("bin/fernpost.ini"), "[SMTP]\nServer=127.0.0.1\n");
+    WriteFile(Work("fernpost.ini"), "");  // the current directory's is not the default
+    Run({"/IniFile:", "-other:x"});
+    WriteFile(Work("jobs dir/a.ini"), "");
+    WriteFile(dir_.Path("bin/jobs dir/a.ini"), "[SMTP]\nServer=x\n");  // not beside the executable
+    Run({"-inifile:jobs dir/a.ini"});
+    EXPECT_EQ(RunLog(),
+              "[stamp][stamp]Not Exist ini file\n"
+              "[stamp][stamp]Invalid ini file, invalid SECTION:Address:FromName\n"
+              "[stamp][stamp]Invalid ini file, invalid SECTION:SMTP:Server\n");
+    EXPECT_FALSE(std::filesystem::exists(Work("log")));
+}
+
+TEST_F(ProgramRunTest, WorkedExampleGoesOutByteForByte) {
+    ScriptedSmtpServer server;
+    WriteFile(Work("body.txt"), "Hello\r\n.Bye");
+    WriteFile(Work("ソ表.csv"), "x,y\r\n");  // the trail bytes 0x5C of ソ and 表 separate nothing
+    WriteFile(Work("files.txt"), Work("ソ表.csv") + "\r\n\r\n" + Work("gone.csv") + "\r\n");
+    RunJob({.bcc = "boss", .bodyFile = "body.txt", .attachmentPathFile = "files.txt"});
+    EXPECT_EQ(
+        MaskDate(server.Received()),
+        Helo() +
+            "MAIL FROM:<batch>\r\nRCPT TO:<ops>\r\nRCPT TO:<audit>\r\nRCPT TO:<boss>\r\nDATA\r\n"
+            "From: =?ISO-2022-JP?B?GyRCTGs0ViVQJUMlQRsoQg==?= <batch>\r\nTo: ops,audit\r\n"
+            "Subject: =?ISO-2022-JP?B?GyRCTGs0ViVsJV0hPCVIGyhC?=\r\nDate: *\r\n"
+            "X-Mailer: Vex MAILER v1.0\r\nMIME-Version: 1.0\r\n"
+            "Content-type: multipart/mixed; boundary=\"#BOUNDARY#\"\r\n\r\n"
+            "\r\n--#BOUNDARY#\r\nContent-Type: text/plain; charset=iso-2022-jp\r\n"
+            "Content-Transfer-Encoding: 7bit\r\n\r\nHello\r\n..Bye\r\n"
+            "\r\n\r\n--#BOUNDARY#\r\nContent-Type: application/octet-stream; name=ソ表.csv\r\n"
+            "Content-Transfer-Encoding: base64\r\n"
+            "Content-Disposition: attachment; "
+            "filename=\"=?ISO-2022-JP?B?GyRCJT1JPRsoQi5jc3Y=?=\"\r\n\r\n"
+            "eCx5DQo=\r\n\r\n--#BOUNDARY#--\r\n.\r\nQUIT\r\n");
+    EXPECT_EQ(ErrorLog(), "");
+}
+
+const std::string CONNECT_FAILED = Log({"Error:CMail::SendMail Connect()",
+                                        "SMTP "
+                                        "サーバ接続に失敗しました。\n\rSMTPの設定が間違っているか、"
+                                        "SMTPサーバが動作していない可能性があります。"});
+const std::string SEND_FAILED =
+    Log({"Error:CMail::SendMessage()", "SMTP メール送信に失敗しました。"});
+
+// A run of `job` against a server playing `script`: expects the dialogue the server received
+// (the mail data left out; none expected: not looked at) and the error log. Returns what the
+// server received.
+std::string ExpectRun(ProgramTest& test, const SmtpScript& script, const Job& job,
+                      const std::string& dialogue, const std::string& log) {
+    std::filesystem::remove_all(test.Work("log"));
+    ScriptedSmtpServer server(script);
+    test.RunJob(job);
+    std::string received = dialogue.empty() ? "" : server.Received();
+    EXPECT_EQ(Dialogue(received), dialogue) << log;
+    EXPECT_EQ(test.ErrorLog(), log) << dialogue;
+    return received;
+}
+
+TEST_F(ProgramRunTest, EveryFailureIsLoggedInOrder) {
+    const std::string mail = Helo() + "MAIL FROM:<batch>\r\n";
+    const std::string data = "RCPT TO:<ops>\r\nRCPT TO:<audit>\r\nDATA\r\n";
+    ExpectRun(*this, {{"greeting", "554 busy\r\n"}}, {}, "QUIT\r\n",
+              Log({"SMTPエラー:ReadCommandResponse 220",
+                   "SMTPエラー:An unexpected SMTP login response was received"}) +
+                  CONNECT_FAILED);
+    ExpectRun(*this, {{"HELO", "501 no\r\n"}}, {}, Helo() + "QUIT\r\n",
+              Log({"SMTPエラー:ReadCommandResponse 250",
+                   "SMTPエラー:An unexpected HELO response was received"}) +
+                  CONNECT_FAILED);
+    ExpectRun(*this, {{"MAIL", "550 no\r\n"}}, {}, mail + "QUIT\r\n",
+              Log({"SMTPエラー:ReadCommandResponse 250",
+                   "SMTPエラー:An unexpected MAIL response was received"}) +
+                  SEND_FAILED);
+    ExpectRun(*this, {{"DATA", "554 no\r\n"}}, {}, mail + data + "QUIT\r\n",
+              Log({"SMTPエラー:An unexpected DATA response was received"}) + SEND_FAILED);
+    ExpectRun(*this, {{".", "554 rejected\r\n"}}, {}, mail + data + "~\r\n.\r\nQUIT\r\n",
+              Log({"SMTPエラー:An unexpected end of message response was received"}) + SEND_FAILED);
+    ExpectRun(
+        *this, {{"QUIT", "500 what\r\n"}}, {}, mail + data + "~\r\n.\r\nQUIT\r\n",
+        Log({"SMTPエラー:ReadCommandResponse 221", "An unexpected QUIT response was received"}));
+    ExpectRun(*this, {{"RCPT TO:<b>", "550 5.1.1 no such user\r\n"}},
+              {.to = "A <a>; 100% Sales <b>, c"},
+              mail + "RCPT TO:<a>\r\nRCPT TO:<b>\r\nRCPT TO:<c>\r\nDATA\r\n~\r\n.\r\nQUIT\r\n",
+              Log({"SMTPエラー:An unexpected RCPT response was received",
+                   "配信不能：以下の受信者にメールを配信できませんでした。\n\r100% Sales"}));
+    ExpectRun(*this, {}, {.to = "a, Sales <b, c"},
+              mail + "RCPT TO:<a>\r\nDATA\r\n~\r\n.\r\nQUIT\r\n",
+              Log({"An error occurred while parsing the recipients string"}));
+    ExpectRun(*this, {}, {.server = "no-such-host.invalid"}, "",
+              Log({"SMTPエラー:m_SMTP.Connect[10022] Could not connect to the SMTP server "
+                   "no-such-host.invalid on port 25"}) +
+                  CONNECT_FAILED);
+    ExpectRun(*this, {}, {.server = "127.0.0.2"}, "",  // nothing listens there
+              Log({"SMTPエラー:m_SMTP.Connect[10061] Could not connect to the SMTP server "
+                   "127.0.0.2 on port 25"}) +
+                  CONNECT_FAILED);
+}
+
+TEST_F(ProgramRunTest, AttachmentsThatCannotBeLoadedOrSent) {
+    ASSERT_EQ(mkdir(Work("adir").c_str(), 0777), 0);
+    ASSERT_EQ(mkfifo(Work("fifo").c_str(), 0600), 0);
+    WriteFile(Work("files.txt"), Work("adir") + "\n" + Work("fifo") + "\n");
+    // Unreachable: no attachment is even read, so there is no entry for them.
+    RunJob({.server = "127.0.0.2", .attachmentPathFile = "files.txt"});
+    EXPECT_EQ(ErrorLog().find("attached"), std::string::npos);
+    const std::string part =
+        "\r\n\r\n--#BOUNDARY#\r\nContent-Type: application/octet-stream; name=\r\n"
+        "Content-Transfer-Encoding: base64\r\nContent-Disposition: attachment; "
+        "filename=\"\"\r\n\r\n";
+    std::string received = ExpectRun(
+        *this, {}, {.attachmentPathFile = "files.txt"},
+        Helo() +
+            "MAIL FROM:<batch>\r\nRCPT TO:<ops>\r\nRCPT TO:<audit>\r\nDATA\r\n~\r\n.\r\nQUIT\r\n",
+        Log({"Failed to open file to be attached", "Failed to open file to be attached"}));
+    EXPECT_NE(received.find(part + part + "\r\n--#BOUNDARY#--"), std::string::npos);
+    WriteFile(Work("big.bin"), std::string(24 << 20, 'x'));  // more than the socket buffers hold
+    WriteFile(Work("files.txt"), Work("big.bin") + "\n");
+    std::filesystem::remove_all(Work("log"));
+    ScriptedSmtpServer server({{"DATA", "354 go ahead\r\n{wait}{reset}"}});
+    RunJob({.attachmentPathFile = "files.txt"});
+    EXPECT_EQ(ErrorLog(), Log({"SMTPエラー(10054):Failed in call to send the attachment"}) +
+                              SEND_FAILED +
+                              Log({"SMTPエラー(10054):Failed in call to send QUIT command",
+                                   "SMTPエラー:ReadCommandResponse 221",
+                                   "An unexpected QUIT response was received"}));
+}
+
+TEST_F(ProgramRunTest, RunningOutOfMemoryEndsWithAnEntryNotAnAbort) {
+#if defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "AddressSanitizer cannot run under an address-space limit";
+#endif
+    WriteFile(Work("body.txt"), "");
+    ASSERT_EQ(truncate(Work("body.txt").c_str(), off_t{1} << 30), 0);  // sparse: costs no disk
+    WriteFile(Work("job.ini"), Job{.bodyFile = "body.txt"}.Ini());
+    ProgramResult result = RunProgram(
+        {"/bin/sh", "-c", "ulimit -v 262144 && exec " + program_ + " -inifile:job.ini"}, Work(""));
+    EXPECT_EQ(result.status, 0);
+    EXPECT_EQ(result.output, "");
+    EXPECT_EQ(ErrorLog(), Log({"Error:fernpost stopped: std::bad_alloc"}));
+}
+
+}  // namespace

@@ -1,0 +1,131 @@
+// The message: recipients parser, dot-stuffing, header lines and Date.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "message/CSmtpMessage.h"
+#include "platform/LastError.h"
+#include "smtp/SmtpWireText.h"
+#include "support/TestFiles.h"
+
+namespace {
+
+// The list of `kind` as "name|address;" entries.
+std::string ListOf(const CSmtpMessage& message, int kind) {
+    std::string list;
+    for (int i = 0; i < message.RecipientCount(kind); ++i) {
+        list += message.RecipientAt(i, kind).m_strName + "|" +
+                message.RecipientAt(i, kind).m_strAddress + ";";
+    }
+    return list;
+}
+
+TEST(ParseRecipientsTest, Cases) {
+    const struct {
+        std::string text, list;
+        bool whole;
+    } cases[] = {
+        {"user1, user2", "|user1;|user2;", true},
+        {"Sales <user1> office;<user2>", "Sales|user1;|user2;", true},
+        {"Sales <>;   ; ,;,", "", true},
+        {"\"Sales, Tokyo\" <user1>", "|\"Sales;Tokyo\"|user1;", true},
+        {" \t a@x \r\n ;\v b@x \f", "|a@x;|b@x;", true},
+        {"  日本 太郎  < taro@example.jp >", "日本 太郎|taro@example.jp;", true},
+        {"Sales <user1> <user2>;x>y", "Sales|user1;|x>y;", true},
+        {"Sales <user1", "", false},
+        {"a>b <user1>", "", false},
+        {"user1, Sales <user2, user3", "|user1;", false},
+        {"a <b> c; d > <e>; f", "a|b;", false},
+    };
+    TempDir dir(true);
+    FixedClock clock;
+    std::string log;
+    for (const auto& c : cases) {
+        CSmtpMessage message;
+        SetLastError(0);
+        EXPECT_EQ(message.ParseRecipients(c.text, RECIPIENT_CC), c.whole ? TRUE : FALSE) << c.text;
+        EXPECT_EQ(ListOf(message, RECIPIENT_CC), c.list) << c.text;
+        EXPECT_EQ(ListOf(message, RECIPIENT_TO) + ListOf(message, RECIPIENT_BCC), "");
+        EXPECT_EQ(GetLastError(), c.whole ? 0u : ERROR_INVALID_DATA) << c.text;
+        if (!c.whole)
+            log += FIXED_STAMP +
+                   std::string(" An error occurred while parsing the recipients string\n");
+    }
+    EXPECT_EQ(ReadFile("log/Fernpost.err"), log);
+}
+
+TEST(AssignBodyTest, DoublesTheDotThatStartsALine) {
+    const std::pair<std::string, std::string> cases[] = {
+        {"", ""},
+        {".start", "..start"},
+        {"a.b\n c.", "a.b\n c."},
+        {".\n.\r.", "..\n..\r.."},
+        {"日本\r\n.", "日本\r\n.."},
+        {"..", "..."},
+    };
+    for (const auto& [body, stuffed] : cases) {
+        CSmtpMessage message;
+        message.AssignBody(body);
+        EXPECT_EQ(message.m_strBody, stuffed);
+    }
+}
+
+// No body of dots, letters, CRs, LFs and cut lead bytes puts a bare CR or LF, or the end mark, on
+// the wire before the end of the data.
+TEST(AssignBodyTest, NoBodyEndsTheDataEarly) {
+    const char alphabet[] = ".a\r\n\x93";
+    for (int length = 0, bodies = 1; length <= 6; ++length, bodies *= 5) {
+        for (int k = 0; k < bodies; ++k) {
+            std::string body;
+            for (int i = 0, rest = k; i < length; ++i, rest /= 5) body += alphabet[rest % 5];
+            CSmtpMessage message;
+            message.AssignBody(body);
+            std::string wire = "\r\n\r\n" + ConvertBodyForWire(message.m_strBody) + "\r\n.\r\n";
+            std::size_t pairs = 0;
+            for (std::size_t at = wire.find("\r\n"); at != std::string::npos;
+                 at = wire.find("\r\n", at + 1))
+                ++pairs;
+            ASSERT_EQ(wire.find("\r\n.\r\n"), wire.size() - 5) << body;
+            ASSERT_EQ(std::count(wire.begin(), wire.end(), '\r') +
+                          std::count(wire.begin(), wire.end(), '\n'),
+                      2 * pairs)
+                << body;
+        }
+    }
+}
+
+TEST(BuildHeaderTest, PlainAndMultipart) {
+    FixedClock clock;
+    CSmtpMessage message;
+    EXPECT_EQ(message.BuildHeader(), std::string("From: \r\nTo: \r\nSubject: \r\nDate: ") +
+                                         FIXED_DATE +
+                                         "\r\nX-Mailer: Vex MAILER v1.0\r\nMIME-Version: 1.0\r\n"
+                                         "Content-type: text/plain; charset=iso-2022-jp\r\n\r\n");
+    message.m_Sender = CSmtpAddress("日本", "a@x");
+    message.ParseRecipients("b@x, ｱｲ <c@x>", RECIPIENT_TO);
+    message.ParseRecipients("d@x", RECIPIENT_CC);
+    message.ParseRecipients("e@x", RECIPIENT_BCC);
+    message.m_strSubject = "abc";
+    CSmtpAttachment attachment;
+    message.AppendAttachment(&attachment);
+    EXPECT_EQ(message.BuildHeader(),
+              std::string("From: =?ISO-2022-JP?B?GyRCRnxLXBsoQg==?= <a@x>\r\n"
+                          "To: b@x,=?ISO-2022-JP?B?GyRCJSIlJBsoQg==?= <c@x>\r\nCc: d@x\r\n"
+                          "Subject: =?ISO-2022-JP?B?YWJj?=\r\nDate: ") +
+                  FIXED_DATE +
+                  "\r\nX-Mailer: Vex MAILER v1.0\r\nMIME-Version: 1.0\r\n"
+                  "Content-type: multipart/mixed; boundary=\"#BOUNDARY#\"\r\n\r\n");
+}
+
+TEST(FormatDateTextTest, FieldsAndZones) {
+    std::tm t{};
+    t.tm_year = 99, t.tm_mon = 11, t.tm_mday = 31, t.tm_wday = 5, t.tm_hour = 23, t.tm_sec = 5;
+    const std::pair<long, std::string> zones[] = {
+        {0, "+0000"}, {-210 * 60, "-0330"}, {345 * 60, "+0545"}, {-12 * 3600, "-1200"}};
+    for (const auto& [offset, zone] : zones) {
+        t.tm_gmtoff = offset;
+        EXPECT_EQ(FormatDateText(t), "Fri, 31 Dec 1999 23:00:05 " + zone);
+    }
+}
+
+}  // namespace

@@ -1,0 +1,68 @@
+// The platform stand-ins: the INI reader with its cuts, and opening regular files only.
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "platform/FileSystem.h"
+#include "platform/PrivateProfile.h"
+#include "platform/ShiftJis.h"
+#include "support/TestFiles.h"
+
+namespace {
+
+TEST(PrivateProfileTest, Rules) {
+    const std::string job = "[SMTP]\r\nServer=mail\r\n[Address]\r\nTo=ops\r\n";
+    const struct {
+        std::string contents;
+        const char *section, *key;
+        std::string value;
+    } cases[] = {
+        {job, "Address", "To", "ops"},
+        {job, "smtp", "SERVER", "mail"},
+        {job, "Message", "Subject", ""},
+        {job, "SMTP", "Port", ""},
+        {"[SMTP]\nServer=mail", "SMTP", "Server", "mail"},
+        {"[SMTP]\rServer=mail\r[X]\rServer=other", "SMTP", "Server", "mail"},
+        {"[SMTP]\n \t Server \t=\t mail host \t\n", "SMTP", "Server", "mail host"},
+        {"  \t[SMTP] trailing\nServer=a", "SMTP", "Server", "a"},
+        {"[ SMTP ]\nServer=a", "SMTP", "Server", ""},
+        {"[SMTP]\n ;Server=old\nServer=new;x", "SMTP", "Server", "new;x"},
+        {"[SMTP]\nServer=a\nserver=b", "SMTP", "Server", "a"},
+        {"[SMTP]\nPort=1\n[Other]\n[smtp]\nServer=b", "SMTP", "Server", ""},
+        {"[M]\nSubject=\" a b \"", "M", "Subject", " a b "},
+        {"[M]\nSubject='x'", "M", "Subject", "x"},
+        {"[M]\nSubject=\"x'", "M", "Subject", "\"x'"},
+        {"[M]\nSubject=\"", "M", "Subject", "\""},
+        {"[M]\nSubject\nSubject=a=b", "M", "Subject", "a=b"},
+        {"Server=a\n[SMTP]\n", "SMTP", "Server", ""},
+        {"[SMTP]\n[Broken\nServer=a", "SMTP", "Server", "a"},
+        {"\xEF\xBB\xBF[SMTP]\nServer=a", "SMTP", "Server", "a"},
+        {std::string("[SMTP]\nServer=ab\0cd\n", 19), "SMTP", "Server", "ab"},
+        {"[Address]\nFromName=夜間バッチ\n", "Address", "FromName", "夜間バッチ"},
+        {"[\x81]]\nKey=v", "\x81]", "Key", "v"},
+        {"[A]\nTo=" + std::string(600, 'x'), "A", "To", std::string(511, 'x')},
+        {"[A]\nTo=" + std::string(510, 'a') + "日本", "A", "To", std::string(510, 'a')},
+        {"[A]\nTo=" + std::string(509, 'a') + "日本", "A", "To",
+         std::string(509, 'a') + "日"},  // 0x5D as a trail byte ends no section name
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(FindProfileValue(c.section, c.key, c.contents), c.value) << c.contents;
+    }
+}
+
+// A log is appended to only when it is a regular file: never a device, or a FIFO that has a reader.
+TEST(FileSystemTest, OnlyRegularFilesAreOpened) {
+    TempDir dir;
+    mkfifo(dir.Path("fifo").c_str(), 0600);
+    int reader = open(dir.Path("fifo").c_str(), O_RDONLY | O_NONBLOCK);
+    for (const std::string& path : {dir.Path("fifo"), dir.Path(), std::string("/dev/null")}) {
+        EXPECT_EQ(OpenForAppending(path), nullptr) << path;
+        std::uint64_t size = 0;
+        EXPECT_EQ(OpenRegularFileForReading(path, size), -1) << path;
+    }
+    close(reader);
+}
+
+}  // namespace

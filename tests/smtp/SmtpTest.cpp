@@ -1,0 +1,135 @@
+// The SMTP client against the scripted server: the reply reader's table, the socket's sends
+// (interrupted, timed out) and the wire texts built without a socket.
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <sys/time.h>
+
+#include "platform/LastError.h"
+#include "platform/WinsockError.h"
+#include "smtp/CSmtpConnection.h"
+#include "smtp/SmtpWireText.h"
+#include "support/ScriptedSmtpServer.h"
+#include "support/TestFiles.h"
+
+namespace {
+
+// A connection whose socket is connected without the session frame, so single replies can be read.
+struct Probe : CSmtpConnection {
+    bool Open() { return m_SMTP.Create() && m_SMTP.Connect("127.0.0.1", 25); }
+    using CSmtpConnection::m_SMTP;
+};
+
+TEST(ReplyReaderTest, Replies) {
+    const std::string big(SMTP_REPLY_MAX_BUFFER_SIZE + 10, 'x');
+    const struct {
+        std::string reply;
+        BOOL ok;
+        DWORD error;
+        std::string lastReply;
+    } cases[] = {
+        {"220 ok\r\n", TRUE, 0, ""},
+        {"2{wait}20 ok\r{wait}\n", TRUE, 0, ""},
+        {"554 no\r\n", FALSE, WSAEPROTONOSUPPORT, "554 no"},
+        {"554 x\r\n220 y\r\n", FALSE, WSAEPROTONOSUPPORT, "554 x\r\n220 y"},
+        {"554 " + std::string(5000, 'x') + "\r\n", FALSE, WSAEPROTONOSUPPORT,
+         "554 " + std::string(5000, 'x')},
+        {std::string("554 a\0b\r\n", 9), FALSE, WSAEPROTONOSUPPORT, std::string("554 a\0b", 7)},
+        {"abc\r\n", FALSE, WSAEPROTONOSUPPORT, "abc"},
+        {big, FALSE, WSAEMSGSIZE, big},
+    };
+    for (const auto& c : cases) {
+        ScriptedSmtpServer server({{"greeting", c.reply}});
+        Probe probe;
+        ASSERT_TRUE(probe.Open());
+        SetLastError(0);
+        EXPECT_EQ(probe.ReadCommandResponse(220), c.ok) << c.reply.substr(0, 20);
+        EXPECT_EQ(GetLastError(), c.error) << c.reply.substr(0, 20);
+        // A reply without its line end is followed up to 1 MiB and no further.
+        std::size_t kept = c.error == WSAEMSGSIZE ? SMTP_REPLY_MAX_BUFFER_SIZE - 8192 : 0;
+        EXPECT_EQ(probe.GetLastReply().substr(kept),
+                  c.lastReply.substr(kept, probe.GetLastReply().size() - kept));
+        EXPECT_LT(probe.GetLastReply().size(), std::size_t(SMTP_REPLY_MAX_BUFFER_SIZE));
+    }
+}
+
+TEST(ReplyReaderTest, UnusableArgumentsFailWithInvalidArgument) {
+    Probe probe;
+    char buffer[8], *extra = nullptr;
+    const struct {
+        char* buffer;
+        int size;
+        const char* terminator;
+        char** extra;
+        int growBy;
+    } cases[] = {{nullptr, 8, "\r\n", &extra, 1}, {buffer, 0, "\r\n", &extra, 1},
+                 {buffer, 8, "", &extra, 1},      {buffer, 8, nullptr, &extra, 1},
+                 {buffer, 8, "\r\n", nullptr, 1}, {buffer, 8, "\r\n", &extra, 0}};
+    for (const auto& c : cases) {
+        SetLastError(0);
+        EXPECT_FALSE(probe.ReceiveReply(c.buffer, c.size, c.terminator, 220, c.extra, c.growBy));
+        EXPECT_EQ(GetLastError(), WSAEINVAL);
+    }
+    EXPECT_FALSE(probe.m_SMTP.Connect(nullptr, 25));
+    EXPECT_EQ(GetLastError(), WSAEINVAL);
+    BOOL readable = TRUE;
+    EXPECT_FALSE(probe.m_SMTP.WaitReadable(readable, 0));
+    EXPECT_EQ(GetLastError(), 10009u);  // WSAEBADF: no socket
+}
+
+int g_interruptions = 0;
+const itimerval TIMER_OFF{};
+void CountInterruption(int) {
+    if (++g_interruptions == 500) setitimer(ITIMER_REAL, &TIMER_OFF, nullptr);
+}
+
+// A send cut short by signals goes on with the rest. The timer stops itself after 500 signals, so
+// the test ends however slowly the machine runs.
+TEST(CSmtpSocketTest, SendInterruptedBySignalsStillSendsEveryByte) {
+    std::string data(32 << 20, '\0');  // far more than the socket buffers hold
+    for (std::size_t i = 0; i < data.size(); ++i) data[i] = char('A' + i % 26);
+    ScriptedSmtpServer server({{"greeting", ""}});
+    Probe probe;
+    ASSERT_TRUE(probe.Open());
+    struct sigaction action {};
+    action.sa_handler = CountInterruption;  // no SA_RESTART: a blocked send returns early
+    sigaction(SIGALRM, &action, nullptr);
+    itimerval every{{0, 1000}, {0, 1000}};
+    setitimer(ITIMER_REAL, &every, nullptr);
+    EXPECT_TRUE(probe.m_SMTP.Send(data.data(), data.size()));
+    setitimer(ITIMER_REAL, &TIMER_OFF, nullptr);
+    probe.m_SMTP.Close();
+    EXPECT_GT(g_interruptions, 0);
+    EXPECT_TRUE(server.Received() == data);
+}
+
+TEST(CSmtpSocketTest, SendToAServerThatStopsReadingTimesOut) {
+    std::string pause;
+    for (int i = 0; i < 10; ++i) pause += "{wait}";  // reads nothing for 3 s
+    ScriptedSmtpServer server({{"greeting", "220 x\r\n" + pause}});
+    Probe probe;
+    probe.m_SMTP.SetSendTimeout(200);
+    ASSERT_TRUE(probe.Open());
+    std::string data(32 << 20, 'x');
+    EXPECT_FALSE(probe.m_SMTP.Send(data.data(), data.size()));
+    EXPECT_EQ(GetLastError(), WSAETIMEDOUT);
+}
+
+TEST(SmtpWireTextTest, HeloNameLineEndsAndErrorNumbers) {
+    char host[256] = {};
+    ASSERT_EQ(gethostname(host, sizeof host), 0);
+    EXPECT_EQ(LocalHeloName(), host);
+    const std::pair<const char*, std::string> names[] = {
+        {nullptr, "localhost"}, {"", "localhost"},    {"a b", "localhost"},
+        {"a\x80", "localhost"}, {"a\n", "localhost"}, {"mx-1.example.jp", "mx-1.example.jp"}};
+    for (const auto& [name, chosen] : names) EXPECT_EQ(ChooseHeloName(name), chosen);
+    EXPECT_EQ(ToCrLfLineEnds("a\r\nb\rc\nd\r"), "a\r\nb\r\nc\r\nd\r\n");
+    const std::pair<int, DWORD> errors[] = {
+        {EINTR, 10004},        {EINVAL, 10022},     {EMFILE, 10024},
+        {EPIPE, 10054},        {ECONNRESET, 10054}, {ETIMEDOUT, 10060},
+        {ECONNREFUSED, 10061}, {EREMOTE, 10071},    {0, 0},
+        {9999, 9999}};
+    for (auto [errnoValue, code] : errors) EXPECT_EQ(WinsockErrorFromErrno(errnoValue), code);
+}
+
+}  // namespace

@@ -1,0 +1,62 @@
+// Test helpers for files, the clock and log stamps.
+#include "support/TestFiles.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <regex>
+
+#include "platform/Clock.h"
+
+namespace fs = std::filesystem;
+
+TempDir::TempDir(bool enter) {
+    std::string pattern = (fs::temp_directory_path() / "fernpost-test-XXXXXX").string();
+    if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("no temporary directory");
+    path_ = pattern;
+    if (enter) {
+        previous_ = fs::current_path().string();
+        fs::current_path(path_);
+    }
+}
+
+TempDir::~TempDir() {
+    std::error_code ignored;
+    if (!previous_.empty()) fs::current_path(previous_, ignored);
+    fs::remove_all(path_, ignored);
+}
+
+std::string TempDir::Path(const std::string& name) const {
+    return name.empty() ? path_ : path_ + "/" + name;
+}
+
+std::string ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+void WriteFile(const std::string& path, const std::string& bytes) {
+    if (fs::path(path).has_parent_path()) fs::create_directories(fs::path(path).parent_path());
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    ASSERT_TRUE(out.good()) << "cannot write " << path;
+}
+
+std::string MaskStamps(const std::string& log) {
+    return std::regex_replace(log, std::regex(R"(\[\d\d/\d\d/\d\d \d\d:\d\d:\d\d\])"), "[stamp]");
+}
+
+namespace {
+std::tm FixedMoment() {
+    std::tm t{};
+    t.tm_year = 126, t.tm_mon = 0, t.tm_mday = 5, t.tm_wday = 1;
+    t.tm_hour = 7, t.tm_min = 8, t.tm_sec = 9, t.tm_gmtoff = 9 * 3600;
+    return t;
+}
+}  // namespace
+
+FixedClock::FixedClock() { SetLocalTimeSource(&FixedMoment); }
+FixedClock::~FixedClock() { SetLocalTimeSource(nullptr); }

@@ -1,0 +1,35 @@
+// Test helpers: a temporary directory (optionally the current one while it lives), whole-file
+// reads and writes of bytes, a fixed clock, and log text with its time stamps masked.
+#pragma once
+
+#include <string>
+
+// A fresh directory under the system's temporary directory, removed with everything in it.
+class TempDir {
+public:
+    explicit TempDir(bool enter = false);
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+    // The directory, or `name` inside it.
+    std::string Path(const std::string& name = "") const;
+
+private:
+    std::string path_, previous_;
+};
+
+// The whole file as bytes; empty when it cannot be read.
+std::string ReadFile(const std::string& path);
+// Writes `bytes` as the whole file (and the directories above it); fails the test when it cannot.
+void WriteFile(const std::string& path, const std::string& bytes);
+
+// `log` with every "[yy/mm/dd hh:mm:ss]" replaced by "[stamp]".
+std::string MaskStamps(const std::string& log);
+
+// Makes the local time 5 January 2026 (a Monday) 07:08:09, UTC+0900, while it lives.
+struct FixedClock {
+    FixedClock();
+    ~FixedClock();
+};
+inline constexpr const char* FIXED_STAMP = "[26/01/05 07:08:09]";
+inline constexpr const char* FIXED_DATE = "Mon, 05 Jan 2026 07:08:09 +0900";
