@@ -55,7 +55,7 @@ int JobSettings::Load(const std::string& path) {
         };
         // Read once; a file that cannot be read (a directory, say) gives every key empty.
         std::string contents;
-        if (!ReadRegularFile(path, contents)) contents.clear();
+        if (!ReadProfileFile(path, contents)) contents.clear();
         for (const KeyField& item : mandatory) {
             std::string value = FindProfileValue(item.section, item.key, contents);
             if (value.empty()) {

@@ -31,12 +31,30 @@ constexpr long SECONDS_PER_MINUTE = 60;
 // Index into a name table of `count` entries, whatever value the field holds.
 int WrapIndex(int value, int count) { return ((value % count) + count) % count; }
 
-// Header forms of a list, joined by a comma without a blank.
-std::string JoinForHeader(const std::vector<CSmtpAddress>& list) {
+// A header line holds at most 998 characters (RFC 5322 2.1.1). An address list keeps each line
+// to one less before its comma, so a line that a comma ends is at most 998 long.
+constexpr std::size_t HEADER_LINE_LIMIT = 998;
+constexpr std::size_t ADDRESS_LINE_LIMIT = HEADER_LINE_LIMIT - 1;
+// What ends a line of an address list and starts its continuation line (folding white space).
+constexpr std::string_view ADDRESS_LINE_BREAK = "\r\n ";
+constexpr std::size_t CONTINUATION_INDENT = 1;
+
+// Header forms of a list, joined by a comma without a blank, after a field name of
+// `prefixLength` characters. An address that would take its line past ADDRESS_LINE_LIMIT starts
+// a continuation line; a list that fits is one line.
+std::string JoinForHeader(std::size_t prefixLength, const std::vector<CSmtpAddress>& list) {
     std::string text;
+    std::size_t lineLength = prefixLength;
     for (std::size_t i = 0; i < list.size(); ++i) {
-        if (i != 0) text += ',';
-        text += list[i].FormatForHeader();
+        const std::string address = list[i].FormatForHeader();
+        if (i != 0) {
+            text += ',';
+            const bool fold = lineLength + 1 + address.size() > ADDRESS_LINE_LIMIT;
+            if (fold) text += ADDRESS_LINE_BREAK;
+            lineLength = fold ? CONTINUATION_INDENT : lineLength + 1;
+        }
+        text += address;
+        lineLength += address.size();
     }
     return text;
 }
@@ -157,9 +175,10 @@ BOOL CSmtpMessage::ParseRecipients(std::string_view recipients, int kind) {
 
 std::string CSmtpMessage::BuildHeader() const {
     std::string header = "From: " + m_Sender.FormatForHeader() + "\r\n";
-    header += "To: " + JoinForHeader(m_ToList) + "\r\n";
-    std::string cc = JoinForHeader(m_CcList);
-    if (!cc.empty()) header += "Cc: " + cc + "\r\n";
+    const std::string to = "To: ", ccField = "Cc: ";
+    header += to + JoinForHeader(to.size(), m_ToList) + "\r\n";
+    std::string cc = JoinForHeader(ccField.size(), m_CcList);
+    if (!cc.empty()) header += ccField + cc + "\r\n";
     header += "Subject: " +
               (m_strSubject.empty() ? std::string() : EncodeJapaneseHeaderText(m_strSubject)) +
               "\r\n";

@@ -54,7 +54,10 @@ public:
     // The complete header text, ending in the empty line: From, To (always, maybe empty), Cc
     // (only when there are Cc addresses), Subject, Date (from LocalTimeNow()), X-Mailer and the
     // MIME lines (multipart/mixed with MIME_BOUNDARY when there is an attachment). Display names
-    // and the subject are single encoded words of any length; no line is folded.
+    // and the subject are single encoded words of any length. The To and Cc lists are folded so
+    // that no line passes 998 characters (RFC 5322 2.1.1): an address that would take its line
+    // past 997 starts a continuation line (the comma ends the line, then CR LF and one blank);
+    // lists that fit stay on one line. No other line is folded.
     virtual std::string BuildHeader() const;
 
     CSmtpAddress m_Sender;

@@ -3,6 +3,7 @@
 
 #include <string_view>
 
+#include "platform/CodePage932.h"
 #include "platform/FileSystem.h"
 #include "platform/ShiftJis.h"
 #include "platform/TextFileReader.h"
@@ -10,7 +11,6 @@
 
 namespace {
 
-constexpr std::string_view UTF8_BYTE_ORDER_MARK = "\xEF\xBB\xBF";
 constexpr std::string_view BLANKS = " \t";
 
 std::string_view Trim(std::string_view text) { return TrimCharacters(text, BLANKS); }
@@ -34,13 +34,14 @@ struct ParsedLine {
     std::string_view value;  // key lines only
 };
 
-// The position of the first ']' of `text` from `pos`, stepping over two-byte characters.
+// The position of the last ']' of `text` from `pos` that starts a character (a ']' that is the
+// trail byte of a two-byte character closes nothing); npos when there is none.
 std::size_t FindSectionEnd(std::string_view text, std::size_t pos) {
-    while (pos < text.size()) {
-        if (text[pos] == ']') return pos;
-        pos = ShiftJisNext(text, pos);
+    std::size_t last = std::string_view::npos;
+    for (; pos < text.size(); pos = ShiftJisNext(text, pos)) {
+        if (text[pos] == ']') last = pos;
     }
-    return std::string_view::npos;
+    return last;
 }
 
 ParsedLine ParseLine(std::string_view line) {
@@ -51,7 +52,7 @@ ParsedLine ParseLine(std::string_view line) {
         std::size_t close = FindSectionEnd(line, first + 1);
         if (close == std::string_view::npos) return parsed;
         parsed.kind = LineKind::Section;
-        parsed.name = line.substr(first + 1, close - first - 1);
+        parsed.name = Trim(line.substr(first + 1, close - first - 1));
         return parsed;
     }
     std::size_t equals = line.find('=');
@@ -78,9 +79,6 @@ std::string CleanValue(std::string_view raw) {
 std::string FindProfileValue(const std::string& section, const std::string& key,
                              const std::string& contents) {
     std::string_view text = contents;
-    if (text.substr(0, UTF8_BYTE_ORDER_MARK.size()) == UTF8_BYTE_ORDER_MARK) {
-        text.remove_prefix(UTF8_BYTE_ORDER_MARK.size());
-    }
     enum class State { BeforeSection, OtherSection, InSection };
     State state = State::BeforeSection;
     std::size_t pos = 0;
@@ -98,9 +96,15 @@ std::string FindProfileValue(const std::string& section, const std::string& key,
     return {};
 }
 
+bool ReadProfileFile(const std::string& path, std::string& contents) {
+    if (!ReadRegularFile(path, contents)) return false;
+    contents = ToCodePage932(contents);
+    return true;
+}
+
 std::string GetPrivateProfileText(const std::string& section, const std::string& key,
                                   const std::string& path) {
     std::string contents;
-    if (!ReadRegularFile(path, contents)) return {};
+    if (!ReadProfileFile(path, contents)) return {};
     return FindProfileValue(section, key, contents);
 }

@@ -1,13 +1,15 @@
 // The INI reader of the job file: the value of a key in a section, read as bytes.
 //
-// Lines end at LF, CR LF or a lone CR; a UTF-8 byte-order mark at the start is ignored. A section
-// line is optional blanks, '[', the name up to ']' (the rest ignored); a line starting with '['
-// without ']' is ignored, so the keys after it stay in the section before it. A key line is
-// key '=' value, both trimmed of blanks and tabs; a line without '=' is no key, and a line whose
-// first non-blank character is ';' is a comment. Keys before any section belong to none. Section
-// and key names compare without regard to ASCII letter case; the first section of a name and the
-// first key within it win. A value ends at a NUL byte and loses a matching pair of enclosing
-// double or single quotes.
+// A file that starts with a byte-order mark (UTF-8, UTF-16) is first converted to code page 932
+// (platform/CodePage932.h); other files are taken as they are. Lines end at LF, CR LF or a lone
+// CR. A section line is optional blanks, '[', the name up to the last ']' of the line that is not
+// the trail byte of a two-byte character, trimmed of blanks and tabs ("[ SMTP ]" opens SMTP,
+// "[SMTP] note ] more" a section "SMTP] note"); a line starting with '[' without ']' is ignored,
+// so the keys after it stay in the section before it. A key line is key '=' value, both trimmed
+// of blanks and tabs; a line without '=' is no key, and a line whose first non-blank character
+// is ';' is a comment. Keys before any section belong to none. Section and key names compare
+// without regard to ASCII letter case; the first section of a name and the first key within it
+// win. A value ends at a NUL byte and loses a matching pair of enclosing double or single quotes.
 #pragma once
 
 #include <cstddef>
@@ -22,6 +24,10 @@ inline constexpr std::size_t PROFILE_VALUE_MAX = 511;
 std::string GetPrivateProfileText(const std::string& section, const std::string& key,
                                   const std::string& path);
 
-// The same, from the bytes of an INI text already in memory.
+// The same, from an INI text already in memory (converted to code page 932).
 std::string FindProfileValue(const std::string& section, const std::string& key,
                              const std::string& contents);
+
+// Reads the regular file at `path` into `contents`, converted to code page 932 when it starts
+// with a byte-order mark. False when it cannot be opened or read.
+bool ReadProfileFile(const std::string& path, std::string& contents);

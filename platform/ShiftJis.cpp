@@ -3,7 +3,8 @@
 
 std::size_t ShiftJisNext(std::string_view text, std::size_t pos) {
     if (pos >= text.size()) return text.size();
-    if (IsShiftJisLeadByte(static_cast<unsigned char>(text[pos])) && pos + 1 < text.size()) {
+    if (IsShiftJisLeadByte(static_cast<unsigned char>(text[pos])) && pos + 1 < text.size() &&
+        IsShiftJisTrailByte(static_cast<unsigned char>(text[pos + 1]))) {
         return pos + 2;
     }
     return pos + 1;

@@ -30,5 +30,7 @@ std::size_t ShiftJisCutLength(std::string_view text, std::size_t maxBytes);
 std::size_t ShiftJisLowerCaseAt(std::string& text, std::size_t pos);
 
 // The position just after the character that starts at `pos` (CharNext): two bytes for a lead
-// byte followed by another byte, else one. Never steps past the end of `text`.
+// byte followed by a valid trail byte, else one. A lead byte before anything else (a '/', a
+// blank, a quote, the end) is a byte on its own, so UTF-8 text, whose bytes often look like lead
+// bytes, never swallows the separator after it. Never steps past the end of `text`.
 std::size_t ShiftJisNext(std::string_view text, std::size_t pos);

@@ -25,6 +25,10 @@ constexpr int REPLY_START_MAIL_INPUT = 354;
 
 // Characters of a reply that carry its code.
 constexpr int REPLY_CODE_LENGTH = 3;
+// A line whose fourth character is a hyphen ("250-...") is followed by more lines of the same
+// reply (RFC 5321 4.2.1).
+constexpr std::size_t CONTINUATION_MARK_POSITION = 3;
+constexpr char CONTINUATION_MARK = '-';
 
 // The last error as the number the log entries show.
 int LastErrorNumber() { return static_cast<int>(GetLastError()); }
@@ -51,6 +55,23 @@ BOOL GrowReplyBuffer(char*& current, int& size, int received, char** extraBuffer
     current = grown;
     size += growBy;
     return TRUE;
+}
+
+// True when `text` holds the last line of a reply: a line ended by `ending` that is not a
+// continuation line. The search begins at `searchFrom`; `lineStart`, the start of the first line
+// not yet ended, moves past every continuation line found.
+bool HoldsLastReplyLine(std::string_view text, std::string_view ending, std::size_t searchFrom,
+                        std::size_t& lineStart) {
+    for (std::size_t end = text.find(ending, searchFrom); end != std::string_view::npos;
+         end = text.find(ending, lineStart)) {
+        const std::string_view line = text.substr(lineStart, end - lineStart);
+        if (line.size() <= CONTINUATION_MARK_POSITION ||
+            line[CONTINUATION_MARK_POSITION] != CONTINUATION_MARK) {
+            return true;
+        }
+        lineStart = end + ending.size();
+    }
+    return false;
 }
 
 }  // namespace
@@ -123,6 +144,15 @@ BOOL CSmtpConnection::ReadCommandResponse(int expectedCode) {
     return result;
 }
 
+BOOL CSmtpConnection::ReadEndOfDataResponse() {
+    m_dwWaitLimit = SMTP_END_OF_DATA_TIMEOUT_MS;
+    m_bEndWaitOnClose = TRUE;
+    const BOOL result = ReadCommandResponse(REPLY_OK);
+    m_dwWaitLimit = m_dwReplyTimeout;
+    m_bEndWaitOnClose = FALSE;
+    return result;
+}
+
 BOOL CSmtpConnection::ReceiveReply(char* buffer, int size, const char* terminator, int expectedCode,
                                    char** extraBuffer, int growBy) {
     const std::string_view ending(terminator != nullptr ? terminator : "");
@@ -132,9 +162,10 @@ BOOL CSmtpConnection::ReceiveReply(char* buffer, int size, const char* terminato
     }
     char* current = buffer;
     int received = 0;
+    std::size_t lineStart = 0;
     DWORD start = GetTickCount();
     for (;;) {
-        if (TickElapsed(start, GetTickCount()) > m_dwReplyTimeout) {
+        if (TickElapsed(start, GetTickCount()) > m_dwWaitLimit) {
             SetLastError(WSAETIMEDOUT);
             return FailReply(current, received);
         }
@@ -146,12 +177,20 @@ BOOL CSmtpConnection::ReceiveReply(char* buffer, int size, const char* terminato
         const int count = m_SMTP.Receive(current + received, asked);
         if (count == SOCKET_ERROR) return FailReply(current, received);
         if (count == 0 && asked > 0) {
-            // The server has closed the connection: nothing more will come, but the wait runs
-            // to its time-out all the same, pausing instead of spinning.
+            // The server has closed the connection: nothing more will come. The wait for the
+            // end of data ends at once as a time-out; any other runs to its time-out all the
+            // same, pausing instead of spinning.
+            if (m_bEndWaitOnClose) {
+                SetLastError(WSAETIMEDOUT);
+                return FailReply(current, received);
+            }
             Sleep(SMTP_REPLY_POLL_INTERVAL_MS);
             continue;
         }
-        const int searchFrom = std::max(received - static_cast<int>(ending.size()) + 1, 0);
+        // A terminator may straddle two receives; lines before lineStart are known continuations.
+        const std::size_t searchFrom = std::max(
+            static_cast<std::size_t>(std::max(received + 1 - static_cast<int>(ending.size()), 0)),
+            lineStart);
         received += count;
         if (count > 0) start = GetTickCount();
         current[received] = '\0';
@@ -159,7 +198,7 @@ BOOL CSmtpConnection::ReceiveReply(char* buffer, int size, const char* terminato
             return FailReply(current, received);
         }
         const std::string_view text(current, static_cast<std::size_t>(received));
-        if (text.find(ending, static_cast<std::size_t>(searchFrom)) != std::string_view::npos) {
+        if (HoldsLastReplyLine(text, ending, searchFrom, lineStart)) {
             return CompleteReply(current, received, static_cast<int>(ending.size()), expectedCode);
         }
     }
@@ -265,7 +304,7 @@ BOOL CSmtpConnection::SendMessageText(const CSmtpMessage& message) {
                       LastErrorNumber());
         return FALSE;
     }
-    if (!ReadCommandResponse(REPLY_OK)) {
+    if (!ReadEndOfDataResponse()) {
         SetLastError(ERROR_BAD_COMMAND);
         WriteErrorLog(ERROR_LOG_FILE,
                       "SMTPエラー:An unexpected end of message response was received");

@@ -15,6 +15,10 @@ class CSmtpMessage;
 
 // How long a reply wait may last without a received byte.
 inline constexpr DWORD SMTP_REPLY_TIMEOUT_MS = 5000;
+// How long the reply to the end of data may take: a server may check the message (virus and
+// spam filters, a slow disk) before it answers, and RFC 5321 4.5.3.2.6 gives it 10 minutes. A
+// server that closes the connection during this wait ends it at once.
+inline constexpr DWORD SMTP_END_OF_DATA_TIMEOUT_MS = 10 * 60 * 1000;
 // The longest a reply wait sleeps or waits for readability in one pass.
 inline constexpr DWORD SMTP_REPLY_POLL_INTERVAL_MS = 250;
 // The reply buffer of ReadCommandResponse; one reply line (512 bytes at most, RFC 5321
@@ -67,15 +71,17 @@ public:
     // 4096) and compares its code with `expectedCode`. Writes nothing to the log.
     virtual BOOL ReadCommandResponse(int expectedCode);
 
-    // The reply reader. Collects bytes into `buffer` (`size` bytes) until they hold `terminator`,
-    // then scans the code from the first three characters (a text without a number there keeps
-    // the previous code) and compares it with `expectedCode`. A reply is complete at the first
-    // terminator; bytes received with it belong to it. Each pass waits up to 250 ms for the
-    // socket to become readable; the wait fails when nothing was received for more than 5000 ms
-    // (measured on the wrapping tick counter). A closed connection adds nothing and is paused
-    // on, not spun on, until that time-out. When a receive fills the buffer, the reader
-    // allocates one `growBy` bytes larger, records it in `*extraBuffer` (null on entry; the
-    // caller releases it with delete[] whatever the result) and goes on in it. NUL bytes are
+    // The reply reader. Collects bytes into `buffer` (`size` bytes) until they hold a line ended
+    // by `terminator` that is not a continuation line (one whose fourth character is '-', RFC
+    // 5321 4.2.1), then scans the code from the first three characters (a text without a number
+    // there keeps the previous code) and compares it with `expectedCode`. So "220-a\r\n" and
+    // "220 b\r\n" are one reply however they are cut into receives; bytes received with the last
+    // line belong to the reply. Each pass waits up to 250 ms for the socket to become readable;
+    // the wait fails when nothing was received for more than 5000 ms (measured on the wrapping
+    // tick counter; the end of data's reply: SMTP_END_OF_DATA_TIMEOUT_MS). A closed connection adds
+    // nothing and is paused on, not spun on, until that time-out. When a receive fills the buffer,
+    // the reader allocates one `growBy` bytes larger, records it in `*extraBuffer` (null on entry;
+    // the caller releases it with delete[] whatever the result) and goes on in it. NUL bytes are
     // ordinary bytes. Results: TRUE for the expected code (m_strLastReply unchanged); FALSE with
     // last error 10043 and the reply without its terminator in m_strLastReply for another code;
     // FALSE with 10060 (time-out), with the failed socket call's reason, or with 10040 (no
@@ -105,12 +111,18 @@ protected:
     std::string m_strLastReply;
     const DWORD m_dwReplyTimeout = SMTP_REPLY_TIMEOUT_MS;
     int m_nLastReplyCode = SMTP_NO_REPLY_CODE;
+    // The limit of the wait in progress, and whether a closed connection ends it at once (both
+    // changed only for the reply to the end of data).
+    DWORD m_dwWaitLimit = SMTP_REPLY_TIMEOUT_MS;
+    BOOL m_bEndWaitOnClose = FALSE;
 
 private:
     // One send of the whole text.
     BOOL SendText(std::string_view text) { return m_SMTP.Send(text.data(), text.size()); }
     // RCPT TO for every recipient, To, Cc, Bcc; each refusal logged, none stops the others.
     void SendRecipients(const CSmtpMessage& message);
+    // The reply to the end of data: 250 expected within SMTP_END_OF_DATA_TIMEOUT_MS.
+    BOOL ReadEndOfDataResponse();
     // The message text after DATA was accepted, the end of data and its reply.
     BOOL SendMessageText(const CSmtpMessage& message);
     // Each attachment's part header and base64 text.

@@ -14,8 +14,10 @@ namespace {
 
 using Table = std::map<std::string, std::string>;
 
+std::string Utf8(const char8_t* text) { return reinterpret_cast<const char*>(text); }
+
 TEST(CommandLineOptionsTest, Scans) {
-    const std::pair<const char*, Table> cases[] = {
+    const std::pair<std::string, Table> cases[] = {
         {"fp /INIFILE:C:\\Jobs\\A.ini", {{"inifile", "C:\\Jobs\\A.ini"}}},
         {"fp -inifile:\"C:\\My Jobs\\a.ini\" -x", {{"inifile", "C:\\My Jobs\\a.ini"}, {"x", ""}}},
         {"fp -inifile:\"C:\\My Jobs\\a.ini", {{"inifile", "C:\\My Jobs\\a.ini"}}},
@@ -30,11 +32,13 @@ TEST(CommandLineOptionsTest, Scans) {
         {"fp -:x - -a:\"x\"-b", {{"a", "x"}, {"b", ""}}},
         {"fp -a:x:y -b: c", {{"a", "x:y"}, {"b", ""}}},
         {"fp -inifile:ソ表\\a.ini", {{"inifile", "ソ表\\a.ini"}}},
+        // UTF-8 bytes that look like lead bytes (テ is E3 83 86) never swallow a blank
+        {Utf8(u8"fp -inifile:/j/テ -v"), {{"inifile", Utf8(u8"/j/テ")}, {"v", ""}}},
         {"fp -ＡB:v -アΩЯЁ:w", {{"ａb", "v"}, {"アωяё", "w"}}},
     };
     for (const auto& [line, table] : cases) {
         CCommandLineOptions options("fp -stale:1", false);
-        options.Parse(line);
+        options.Parse(line.c_str());
         EXPECT_EQ(options.m_options, table) << line;
     }
 }

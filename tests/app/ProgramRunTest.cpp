@@ -49,13 +49,24 @@ TEST_F(ProgramRunTest, JobFileResolutionAndTheRunLog) {
               "[stamp][stamp]Invalid ini file, invalid SECTION:Address:FromName\n"
               "[stamp][stamp]Invalid ini file, invalid SECTION:SMTP:Server\n");
     EXPECT_FALSE(std::filesystem::exists(Work("log")));
+    // Beside an executable in a directory with a UTF-8 name (テスト ends in a byte 0x88 that looks
+    // like a lead byte): the job and the run log are looked for there, not one level up.
+    const std::string utf8Bin = dir_.Path(reinterpret_cast<const char*>(u8"bin/テスト"));
+    std::filesystem::create_directories(utf8Bin);
+    std::filesystem::copy_file(program_, utf8Bin + "/fernpost");
+    EXPECT_EQ(RunProgram({utf8Bin + "/fernpost"}, Work("")).status, 0);
+    EXPECT_EQ(MaskStamps(ReadFile(utf8Bin + "/Fernpost.log")),
+              "[stamp][stamp]Not Exist ini file\n");
 }
 
 TEST_F(ProgramRunTest, WorkedExampleGoesOutByteForByte) {
     ScriptedSmtpServer server;
     WriteFile(Work("body.txt"), "Hello\r\n.Bye");
-    WriteFile(Work("ソ表.csv"), "x,y\r\n");  // the trail bytes 0x5C of ソ and 表 separate nothing
-    WriteFile(Work("files.txt"), Work("ソ表.csv") + "\r\n\r\n" + Work("gone.csv") + "\r\n");
+    // The trail bytes 0x5C of ソ and 表 separate nothing, nor does a UTF-8 directory name swallow
+    // the '/' after it (テ is E3 83 86, and 0x86 looks like a lead byte).
+    const std::string path = Work(reinterpret_cast<const char*>(u8"テ/")) + "ソ表.csv";
+    WriteFile(path, "x,y\r\n");
+    WriteFile(Work("files.txt"), path + "\r\n\r\n" + Work("gone.csv") + "\r\n");
     RunJob({.bcc = "boss", .bodyFile = "body.txt", .attachmentPathFile = "files.txt"});
     EXPECT_EQ(
         MaskDate(server.Received()),
@@ -115,10 +126,16 @@ TEST_F(ProgramRunTest, EveryFailureIsLoggedInOrder) {
               Log({"SMTPエラー:An unexpected DATA response was received"}) + SEND_FAILED);
     ExpectRun(*this, {{".", "554 rejected\r\n"}}, {}, mail + data + "~\r\n.\r\nQUIT\r\n",
               Log({"SMTPエラー:An unexpected end of message response was received"}) + SEND_FAILED);
+    // A server that closes instead of answering the end of data ends that wait at once (QUIT's
+    // wait then runs to its time-out).
+    ExpectRun(*this, {{".", "{close}"}}, {}, mail + data + "~\r\n.\r\n",
+              Log({"SMTPエラー:An unexpected end of message response was received"}) + SEND_FAILED +
+                  Log({"SMTPエラー:ReadCommandResponse 221",
+                       "An unexpected QUIT response was received"}));
     ExpectRun(
         *this, {{"QUIT", "500 what\r\n"}}, {}, mail + data + "~\r\n.\r\nQUIT\r\n",
         Log({"SMTPエラー:ReadCommandResponse 221", "An unexpected QUIT response was received"}));
-    ExpectRun(*this, {{"RCPT TO:<b>", "550 5.1.1 no such user\r\n"}},
+    ExpectRun(*this, {{"RCPT TO:<b>", "550-5.1.1 no such user\r\n{wait}550 5.1.1 here\r\n"}},
               {.to = "A <a>; 100% Sales <b>, c"},
               mail + "RCPT TO:<a>\r\nRCPT TO:<b>\r\nRCPT TO:<c>\r\nDATA\r\n~\r\n.\r\nQUIT\r\n",
               Log({"SMTPエラー:An unexpected RCPT response was received",

@@ -17,6 +17,9 @@ TEST(JobSettingsTest, ResultsAndMessages) {
         std::string message, server;
     } cases[] = {
         {mandatory + "To=t\n", JOB_FILE_LOADED, "", "mail"},
+        {"\xEF\xBB\xBF" + std::string(reinterpret_cast<const char*>(u8"[SMTP]\nServer=経理部\n")) +
+             mandatory.substr(19) + "To=t\n",
+         JOB_FILE_LOADED, "", "経理部"},  // saved as UTF-8 with a byte-order mark
         {mandatory + "To=\n", JOB_FILE_INVALID, "Address:To", "mail"},
         {"[Address]\nFromName=n\nFromAddress=a\nTo=t\n", JOB_FILE_INVALID, "SMTP:Server", ""},
     };

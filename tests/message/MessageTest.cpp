@@ -117,6 +117,24 @@ TEST(BuildHeaderTest, PlainAndMultipart) {
                   "Content-type: multipart/mixed; boundary=\"#BOUNDARY#\"\r\n\r\n");
 }
 
+// A line of "To: " and addresses stops at 997 characters before its comma (998 with it).
+TEST(BuildHeaderTest, LongAddressListsFoldBeforeTheLineLimit) {
+    std::string list, first, rest;
+    for (int i = 0; i < 15; ++i) {  // 99 characters each: nine and their commas make 904
+        std::string address = std::string(94, char('a' + i)) + "@x.jp";
+        list += address + ",";
+        (i < 9 ? first : rest) += address + ",";
+    }
+    const std::string x(496, 'x'), y(496, 'y');  // "To: x,y" is 997 characters: it fits
+    CSmtpMessage message;
+    message.ParseRecipients(list, RECIPIENT_TO);
+    message.ParseRecipients(x + ";" + y + ";z", RECIPIENT_CC);
+    rest.pop_back();
+    EXPECT_NE(message.BuildHeader().find("\r\nTo: " + first + "\r\n " + rest + "\r\nCc: " + x +
+                                         "," + y + ",\r\n z\r\n"),
+              std::string::npos);
+}
+
 TEST(FormatDateTextTest, FieldsAndZones) {
     std::tm t{};
     t.tm_year = 99, t.tm_mon = 11, t.tm_mday = 31, t.tm_wday = 5, t.tm_hour = 23, t.tm_sec = 5;

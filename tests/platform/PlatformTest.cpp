@@ -1,4 +1,5 @@
-// The platform stand-ins: the INI reader with its cuts, and opening regular files only.
+// The platform stand-ins: the INI reader with its cuts and byte-order marks, and opening regular
+// files only.
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
@@ -11,6 +12,18 @@
 #include "support/TestFiles.h"
 
 namespace {
+
+std::string Utf8(const char8_t* text) { return reinterpret_cast<const char*>(text); }
+
+// UTF-16 bytes, little- or big-endian.
+std::string Utf16(std::u16string_view text, bool bigEndian) {
+    std::string bytes;
+    for (char16_t unit : text) {
+        bytes += bigEndian ? char(unit >> 8) : char(unit & 0xFF);
+        bytes += bigEndian ? char(unit & 0xFF) : char(unit >> 8);
+    }
+    return bytes;
+}
 
 TEST(PrivateProfileTest, Rules) {
     const std::string job = "[SMTP]\r\nServer=mail\r\n[Address]\r\nTo=ops\r\n";
@@ -27,7 +40,9 @@ TEST(PrivateProfileTest, Rules) {
         {"[SMTP]\rServer=mail\r[X]\rServer=other", "SMTP", "Server", "mail"},
         {"[SMTP]\n \t Server \t=\t mail host \t\n", "SMTP", "Server", "mail host"},
         {"  \t[SMTP] trailing\nServer=a", "SMTP", "Server", "a"},
-        {"[ SMTP ]\nServer=a", "SMTP", "Server", ""},
+        {"[ SMTP ]\nServer=a\n[SMTP ]\nServer=b", "SMTP", "Server", "a"},
+        {"[SMTP] note ] more\nServer=a", "SMTP", "Server", ""},
+        {"[SMTP] note ] more\nServer=a", "SMTP] note", "Server", "a"},
         {"[SMTP]\n ;Server=old\nServer=new;x", "SMTP", "Server", "new;x"},
         {"[SMTP]\nServer=a\nserver=b", "SMTP", "Server", "a"},
         {"[SMTP]\nPort=1\n[Other]\n[smtp]\nServer=b", "SMTP", "Server", ""},
@@ -38,17 +53,24 @@ TEST(PrivateProfileTest, Rules) {
         {"[M]\nSubject\nSubject=a=b", "M", "Subject", "a=b"},
         {"Server=a\n[SMTP]\n", "SMTP", "Server", ""},
         {"[SMTP]\n[Broken\nServer=a", "SMTP", "Server", "a"},
-        {"\xEF\xBB\xBF[SMTP]\nServer=a", "SMTP", "Server", "a"},
+        {Utf8(u8"\uFEFF[SMTP]\n[経理]\nServer=経理部 髙橋"), "経理", "Server", "経理部 \xFB\xFC橋"},
+        {Utf16(u"\uFEFF[A]\r\nK=漢字😀\xDC00ｱ", false) + "x", "A", "K", "漢字???ｱ?"},
+        {Utf16(u"\uFEFF[A]\r\nK=漢字😀\xDC00ｱ", true), "A", "K", "漢字???ｱ"},
+        {"\xEF\xBB\xBF[A]\nK=a\xE6\xBC\xA2\xC0\x80\xE6"
+         "b",
+         "A", "K", "a漢???b"},
         {std::string("[SMTP]\nServer=ab\0cd\n", 19), "SMTP", "Server", "ab"},
         {"[Address]\nFromName=夜間バッチ\n", "Address", "FromName", "夜間バッチ"},
-        {"[\x81]]\nKey=v", "\x81]", "Key", "v"},
+        {"[\x81]]\nKey=v", "\x81]", "Key", "v"},  // the first ']' is the trail byte of 0x815D
         {"[A]\nTo=" + std::string(600, 'x'), "A", "To", std::string(511, 'x')},
         {"[A]\nTo=" + std::string(510, 'a') + "日本", "A", "To", std::string(510, 'a')},
-        {"[A]\nTo=" + std::string(509, 'a') + "日本", "A", "To",
-         std::string(509, 'a') + "日"},  // 0x5D as a trail byte ends no section name
+        {"[A]\nTo=" + std::string(509, 'a') + "日本", "A", "To", std::string(509, 'a') + "日"},
     };
+    TempDir dir;
     for (const auto& c : cases) {
-        EXPECT_EQ(FindProfileValue(c.section, c.key, c.contents), c.value) << c.contents;
+        WriteFile(dir.Path("job.ini"), c.contents);
+        EXPECT_EQ(GetPrivateProfileText(c.section, c.key, dir.Path("job.ini")), c.value)
+            << c.contents;
     }
 }
 

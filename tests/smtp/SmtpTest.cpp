@@ -22,6 +22,9 @@ struct Probe : CSmtpConnection {
 
 TEST(ReplyReaderTest, Replies) {
     const std::string big(SMTP_REPLY_MAX_BUFFER_SIZE + 10, 'x');
+    std::string lines;  // continuation lines without end
+    while (lines.size() <= std::size_t(SMTP_REPLY_MAX_BUFFER_SIZE))
+        lines += "220-" + std::string(96, 'y') + "\r\n";
     const struct {
         std::string reply;
         BOOL ok;
@@ -37,6 +40,11 @@ TEST(ReplyReaderTest, Replies) {
         {std::string("554 a\0b\r\n", 9), FALSE, WSAEPROTONOSUPPORT, std::string("554 a\0b", 7)},
         {"abc\r\n", FALSE, WSAEPROTONOSUPPORT, "abc"},
         {big, FALSE, WSAEMSGSIZE, big},
+        {"220-first\r\n{wait}220-second\r{wait}\n{wait}220 last\r\n", TRUE, 0, ""},
+        {"554-5.7.1 first\r\n{wait}554 5.7.1 last\r\n", FALSE, WSAEPROTONOSUPPORT,
+         "554-5.7.1 first\r\n554 5.7.1 last"},
+        {"25\r\n", FALSE, WSAEPROTONOSUPPORT, "25"},
+        {lines, FALSE, WSAEMSGSIZE, lines},
     };
     for (const auto& c : cases) {
         ScriptedSmtpServer server({{"greeting", c.reply}});

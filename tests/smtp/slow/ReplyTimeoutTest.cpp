@@ -1,5 +1,6 @@
-// Reply waits that run into the 5-second time-out: a silent server, a closed connection, and a
-// server that trickles its reply byte by byte for longer than the time-out.
+// Reply waits that run into the 5-second time-out: a silent server, a closed connection, a reply
+// whose last line never comes, and a server that trickles its reply byte by byte for longer than
+// the time-out.
 #include <gtest/gtest.h>
 
 #include <ctime>
@@ -16,7 +17,7 @@ struct Probe : CSmtpConnection {
 };
 
 TEST(ReplyTimeoutTest, SilentAndClosedServersTimeOutWithoutSpinning) {
-    for (const char* greeting : {"", "{close}"}) {
+    for (const char* greeting : {"", "{close}", "220-first line of more\r\n"}) {
         ScriptedSmtpServer server({{"greeting", greeting}});
         Probe probe;
         ASSERT_TRUE(probe.Open());
