@@ -15,6 +15,7 @@ BOOL CFernpostApp::InitInstance(int argc, const char* const* argv) {
     CCommandLineOptions options(commandLine.c_str(), false);
     std::string value;
     if (options.GetOption("inifile", value) && !value.empty()) m_strIniFile = value;
+    if (options.GetOption("trace", value)) m_strTraceFile = value;
     CFernpostDlg dialog;
     dialog.DoModal();
     return FALSE;

@@ -7,6 +7,7 @@
 #include "app/ResourceText.h"
 #include "app/RunLog.h"
 #include "job/SendJob.h"
+#include "logging/Transcript.h"
 
 int CFernpostDlg::DoModal() {
     OnTimer(SEND_RUN_TIMER_ID);
@@ -15,7 +16,9 @@ int CFernpostDlg::DoModal() {
 
 void CFernpostDlg::OnTimer(unsigned int timerId) {
     if (timerId != SEND_RUN_TIMER_ID) return;
-    if (LoadJob(ResolveJobPath())) SendJob();
+    const std::string jobPath = ResolveJobPath();
+    StartTranscript(AfxGetApp()->m_strTraceFile, jobPath);
+    if (LoadJob(jobPath)) SendJob();
 }
 
 std::string CFernpostDlg::ResolveJobPath() {

@@ -17,8 +17,9 @@ public:
     int DoModal();
 
     // The entry of the run: for timer 1, resolves the job-file path (m_strIniFile of the
-    // application, else fernpost.ini beside the executable), loads it and on success sends the
-    // mail. Nothing is reported to the caller: failures are in the logs.
+    // application, else fernpost.ini beside the executable), starts the transcript when one was
+    // asked for, loads the job and on success sends the mail. Nothing is reported to the caller:
+    // failures are in the logs.
     void OnTimer(unsigned int timerId);
 
     // Loads the job at `path` into m_settings. On failure writes the run-log line (two stamps,

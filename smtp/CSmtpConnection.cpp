@@ -7,11 +7,13 @@
 #include <new>
 
 #include "logging/ErrorLog.h"
+#include "logging/Transcript.h"
 #include "message/CSmtpAddress.h"
 #include "message/CSmtpAttachment.h"
 #include "message/CSmtpMessage.h"
 #include "platform/Clock.h"
 #include "platform/LastError.h"
+#include "platform/TextFormat.h"
 #include "platform/WinsockError.h"
 #include "smtp/SmtpWireText.h"
 
@@ -32,6 +34,9 @@ constexpr char CONTINUATION_MARK = '-';
 
 // The last error as the number the log entries show.
 int LastErrorNumber() { return static_cast<int>(GetLastError()); }
+
+// The transcript's line for a reply wait ended by a failure: "<what> [<last error>]".
+std::string Failure(const char* what) { return FormatText("%s [%d]", what, LastErrorNumber()); }
 
 // Moves the `received` bytes of reply text (and their terminating zero) from `current` into a
 // new buffer `growBy` bytes larger than `size`, which becomes `current` and is recorded in
@@ -85,13 +90,16 @@ BOOL CSmtpConnection::Connect(const char* server, int port) {
         WriteErrorLog(ERROR_LOG_FILE, "SMTPエラー:m_SMTP.Create[%d]", LastErrorNumber());
         return FALSE;
     }
+    TraceLine("", FormatText("Connecting to %s port %d", server != nullptr ? server : "", port));
     if (!m_SMTP.Connect(server, port)) {
+        TraceLine("", FormatText("Connection failed [%d]", LastErrorNumber()));
         WriteErrorLog(
             ERROR_LOG_FILE,
             "SMTPエラー:m_SMTP.Connect[%d] Could not connect to the SMTP server %s on port %d",
             LastErrorNumber(), server, port);
         return FALSE;
     }
+    TraceLine("", "Connected");
     m_bSessionOpen = TRUE;
     if (!ReadCommandResponse(REPLY_SERVICE_READY)) {
         WriteErrorLog(ERROR_LOG_FILE, "SMTPエラー:ReadCommandResponse 220");
@@ -99,7 +107,7 @@ BOOL CSmtpConnection::Connect(const char* server, int port) {
         Disconnect();
         return FALSE;
     }
-    if (!SendText(FormatHeloCommand(LocalHeloName()))) {
+    if (!SendCommand(FormatHeloCommand(LocalHeloName()))) {
         Disconnect();
         WriteErrorLog(ERROR_LOG_FILE,
                       "SMTPエラー:An unexpected error occurred while sending the HELO command");
@@ -120,7 +128,7 @@ BOOL CSmtpConnection::Disconnect() {
         m_SMTP.Close();
         return FALSE;
     }
-    if (!SendText(QUIT_COMMAND)) {
+    if (!SendCommand(QUIT_COMMAND)) {
         WriteErrorLog(ERROR_LOG_FILE, "SMTPエラー(%d):Failed in call to send QUIT command",
                       LastErrorNumber());
     }
@@ -163,26 +171,31 @@ BOOL CSmtpConnection::ReceiveReply(char* buffer, int size, const char* terminato
     char* current = buffer;
     int received = 0;
     std::size_t lineStart = 0;
+    bool closed = false;
     DWORD start = GetTickCount();
     for (;;) {
         if (TickElapsed(start, GetTickCount()) > m_dwWaitLimit) {
             SetLastError(WSAETIMEDOUT);
-            return FailReply(current, received);
+            return FailReply(current, received,
+                             FormatText("Time-out: no reply within %lu ms",
+                                        static_cast<unsigned long>(m_dwWaitLimit)));
         }
         BOOL readable = FALSE;
         if (!m_SMTP.WaitReadable(readable, SMTP_REPLY_POLL_INTERVAL_MS))
-            return FailReply(current, received);
+            return FailReply(current, received, Failure("Poll failed"));
         if (!readable) continue;
         const int asked = std::max(size - received - 1, 0);
         const int count = m_SMTP.Receive(current + received, asked);
-        if (count == SOCKET_ERROR) return FailReply(current, received);
+        if (count == SOCKET_ERROR) return FailReply(current, received, Failure("Receive failed"));
         if (count == 0 && asked > 0) {
             // The server has closed the connection: nothing more will come. The wait for the
             // end of data ends at once as a time-out; any other runs to its time-out all the
             // same, pausing instead of spinning.
+            if (!closed) TraceLine("", "Connection closed by the server");
+            closed = true;
             if (m_bEndWaitOnClose) {
                 SetLastError(WSAETIMEDOUT);
-                return FailReply(current, received);
+                return FailReply(current, received, "Reply wait ended");
             }
             Sleep(SMTP_REPLY_POLL_INTERVAL_MS);
             continue;
@@ -195,7 +208,7 @@ BOOL CSmtpConnection::ReceiveReply(char* buffer, int size, const char* terminato
         if (count > 0) start = GetTickCount();
         current[received] = '\0';
         if (count == asked && !GrowReplyBuffer(current, size, received, extraBuffer, growBy)) {
-            return FailReply(current, received);
+            return FailReply(current, received, Failure("Reply not kept"));
         }
         const std::string_view text(current, static_cast<std::size_t>(received));
         if (HoldsLastReplyLine(text, ending, searchFrom, lineStart)) {
@@ -206,6 +219,7 @@ BOOL CSmtpConnection::ReceiveReply(char* buffer, int size, const char* terminato
 
 BOOL CSmtpConnection::CompleteReply(const char* text, int received, int terminatorLength,
                                     int expectedCode) {
+    TraceReply(std::string_view(text, static_cast<std::size_t>(received)));
     const int textLength = received - terminatorLength;
     char codeField[REPLY_CODE_LENGTH + 1] = {};
     std::memcpy(codeField, text, static_cast<std::size_t>(std::min(textLength, REPLY_CODE_LENGTH)));
@@ -217,13 +231,26 @@ BOOL CSmtpConnection::CompleteReply(const char* text, int received, int terminat
     return FALSE;
 }
 
-BOOL CSmtpConnection::FailReply(const char* text, int received) {
+BOOL CSmtpConnection::FailReply(const char* text, int received, const std::string& reason) {
     m_strLastReply.assign(text, static_cast<std::size_t>(received));
+    TraceReply(m_strLastReply);
+    TraceLine("", reason);
     return FALSE;
 }
 
+BOOL CSmtpConnection::SendCommand(std::string_view command) {
+    TraceLine("C: ",
+              command.substr(0, command.size() - std::string_view(SMTP_REPLY_TERMINATOR).size()));
+    return SendText(command);
+}
+
+BOOL CSmtpConnection::SendData(std::string_view text) {
+    m_nDataBytes += text.size();
+    return SendText(text);
+}
+
 BOOL CSmtpConnection::SendMessage(const CSmtpMessage& message) {
-    if (!SendText(FormatMailFromCommand(message.m_Sender.m_strAddress))) {
+    if (!SendCommand(FormatMailFromCommand(message.m_Sender.m_strAddress))) {
         WriteErrorLog(ERROR_LOG_FILE, "SMTPエラー(%d):Failed in call to send MAIL command",
                       LastErrorNumber());
         return FALSE;
@@ -235,7 +262,7 @@ BOOL CSmtpConnection::SendMessage(const CSmtpMessage& message) {
         return FALSE;
     }
     SendRecipients(message);
-    if (!SendText(DATA_COMMAND)) {
+    if (!SendCommand(DATA_COMMAND)) {
         WriteErrorLog(ERROR_LOG_FILE, "SMTPエラー(%d):Failed in call to send MAIL command",
                       LastErrorNumber());
         return FALSE;
@@ -249,7 +276,7 @@ BOOL CSmtpConnection::SendMessage(const CSmtpMessage& message) {
 }
 
 BOOL CSmtpConnection::SendRecipient(const CSmtpAddress& address) {
-    if (!SendText(FormatRcptToCommand(address.m_strAddress))) {
+    if (!SendCommand(FormatRcptToCommand(address.m_strAddress))) {
         WriteErrorLog(ERROR_LOG_FILE, "SMTPエラー(%d):Failed in call to send RCPT command",
                       LastErrorNumber());
         return FALSE;
@@ -275,39 +302,47 @@ void CSmtpConnection::SendRecipients(const CSmtpMessage& message) {
 }
 
 BOOL CSmtpConnection::SendMessageText(const CSmtpMessage& message) {
-    if (!SendText(message.BuildHeader())) {
+    m_nDataBytes = 0;
+    const BOOL sent = SendMessageData(message);
+    TraceLine("C: ", FormatText("<message data: %zu bytes>", m_nDataBytes));
+    if (!sent) return FALSE;
+    if (!ReadEndOfDataResponse()) {
+        SetLastError(ERROR_BAD_COMMAND);
+        WriteErrorLog(ERROR_LOG_FILE,
+                      "SMTPエラー:An unexpected end of message response was received");
+        return FALSE;
+    }
+    return TRUE;
+}
+
+BOOL CSmtpConnection::SendMessageData(const CSmtpMessage& message) {
+    if (!SendData(message.BuildHeader())) {
         WriteErrorLog(ERROR_LOG_FILE, "SMTPエラー(%d):Failed in call to send the header",
                       LastErrorNumber());
         return FALSE;
     }
     const bool multipart = message.AttachmentCount() > 0;
-    if (multipart && !SendText(BODY_PART_HEADER)) {
+    if (multipart && !SendData(BODY_PART_HEADER)) {
         WriteErrorLog(ERROR_LOG_FILE, "SMTPエラー(%d):Failed in call to send the body header",
                       LastErrorNumber());
         return FALSE;
     }
-    if (!SendText(ConvertBodyForWire(message.m_strBody))) {
+    if (!SendData(ConvertBodyForWire(message.m_strBody))) {
         WriteErrorLog(ERROR_LOG_FILE, "SMTPエラー(%d):Failed in call to send the header",
                       LastErrorNumber());
         return FALSE;
     }
     if (!SendAttachments(message)) return FALSE;
-    if (multipart && !SendText(CLOSING_BOUNDARY)) {
+    if (multipart && !SendData(CLOSING_BOUNDARY)) {
         WriteErrorLog(ERROR_LOG_FILE,
                       "SMTPエラー(%d):Failed in call to send Mime attachment header",
                       LastErrorNumber());
         return FALSE;
     }
-    if (!SendText(END_OF_DATA)) {
+    if (!SendData(END_OF_DATA)) {
         WriteErrorLog(ERROR_LOG_FILE,
                       "SMTPエラー(%d):Failed in call to send end of message indicator",
                       LastErrorNumber());
-        return FALSE;
-    }
-    if (!ReadEndOfDataResponse()) {
-        SetLastError(ERROR_BAD_COMMAND);
-        WriteErrorLog(ERROR_LOG_FILE,
-                      "SMTPエラー:An unexpected end of message response was received");
         return FALSE;
     }
     return TRUE;
@@ -321,7 +356,7 @@ BOOL CSmtpConnection::SendAttachments(const CSmtpMessage& message) {
             attachment != nullptr
                 ? FormatAttachmentPartHeader(attachment->FileName(), attachment->EncodedName())
                 : FormatAttachmentPartHeader("", "");
-        if (!SendText(partHeader)) {
+        if (!SendData(partHeader)) {
             WriteErrorLog(ERROR_LOG_FILE,
                           "SMTPエラー(%d):Failed in call to send Mime attachment header",
                           LastErrorNumber());
@@ -329,6 +364,7 @@ BOOL CSmtpConnection::SendAttachments(const CSmtpMessage& message) {
         }
         const char* base64 = attachment != nullptr ? attachment->m_pBase64.get() : nullptr;
         const std::size_t base64Length = attachment != nullptr ? attachment->m_nBase64Length : 0;
+        m_nDataBytes += base64Length;
         if (!m_SMTP.Send(base64, base64Length)) {
             WriteErrorLog(ERROR_LOG_FILE, "SMTPエラー(%d):Failed in call to send the attachment",
                           LastErrorNumber());

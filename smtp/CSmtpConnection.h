@@ -115,20 +115,29 @@ protected:
     // changed only for the reply to the end of data).
     DWORD m_dwWaitLimit = SMTP_REPLY_TIMEOUT_MS;
     BOOL m_bEndWaitOnClose = FALSE;
+    // Bytes of message data sent so far (for the transcript).
+    std::size_t m_nDataBytes = 0;
 
 private:
     // One send of the whole text.
     BOOL SendText(std::string_view text) { return m_SMTP.Send(text.data(), text.size()); }
+    // A command line (ending in CR LF), written to the transcript first.
+    BOOL SendCommand(std::string_view command);
+    // A piece of the message data, counted for the transcript.
+    BOOL SendData(std::string_view text);
     // RCPT TO for every recipient, To, Cc, Bcc; each refusal logged, none stops the others.
     void SendRecipients(const CSmtpMessage& message);
     // The reply to the end of data: 250 expected within SMTP_END_OF_DATA_TIMEOUT_MS.
     BOOL ReadEndOfDataResponse();
     // The message text after DATA was accepted, the end of data and its reply.
     BOOL SendMessageText(const CSmtpMessage& message);
+    // The message text and the end of data, each failed send with its entry.
+    BOOL SendMessageData(const CSmtpMessage& message);
     // Each attachment's part header and base64 text.
     BOOL SendAttachments(const CSmtpMessage& message);
     // The reply of `received` bytes held the terminator: checks its code.
     BOOL CompleteReply(const char* text, int received, int terminatorLength, int expectedCode);
-    // A failed wait: keeps the bytes so far in m_strLastReply; FALSE.
-    BOOL FailReply(const char* text, int received);
+    // A failed wait: keeps the bytes so far in m_strLastReply and writes them and `reason` to
+    // the transcript; FALSE.
+    BOOL FailReply(const char* text, int received, const std::string& reason);
 };

@@ -182,6 +182,36 @@ TEST_F(ProgramRunTest, AttachmentsThatCannotBeLoadedOrSent) {
                                    "An unexpected QUIT response was received"}));
 }
 
+// With -trace the run appends the server's own words to a transcript: the wire and the logs are
+// what they are without it, the message data shows only as its size, and a FIFO there never blocks.
+TEST_F(ProgramRunTest, TranscriptOnRequest) {
+    ScriptedSmtpServer server({{"RCPT TO:<audit>",
+                                "550-5.1.1 <audit>: Recipient address rejected:\r\n"
+                                "{wait}550 5.1.1 User unknown\r\n"}});
+    WriteFile(Work("body.txt"), "secret body text");
+    WriteFile(Work("job.ini"), Job{.bodyFile = "body.txt"}.Ini());
+    ASSERT_EQ(mkfifo(Work("fifo").c_str(), 0600), 0);
+    Run({"-inifile:job.ini"});
+    Run({"-inifile:job.ini", "/trace:my trace.txt", "-trace:other.txt"});
+    Run({"-inifile:job.ini", "-trace:fifo"});
+    const std::string wire = server.Received();
+    const std::size_t firstEnd = wire.find("QUIT\r\n") + 6;
+    const std::string first = wire.substr(0, firstEnd);
+    EXPECT_EQ(MaskDate(wire.substr(firstEnd, firstEnd)), MaskDate(first));  // the same with it
+    const std::size_t data = first.find("DATA\r\n") + 6, dataBytes = first.rfind("QUIT") - data;
+    const std::string refused = Log({"SMTPエラー:An unexpected RCPT response was received",
+                                     "配信不能：以下の受信者にメールを配信できませんでした。\n\r"});
+    EXPECT_EQ(ErrorLog(), refused + refused + refused);
+    EXPECT_EQ(MaskStamps(ReadFile(Work("my trace.txt"))),
+              "[stamp] Job file: job.ini\nConnecting to 127.0.0.1 port 25\nConnected\n"
+              "S: 220 scripted.test ready\nC: " +
+                  Helo().substr(0, Helo().size() - 2) +
+                  "\nS: 250 ok\nC: MAIL FROM:<batch>\nS: 250 ok\nC: RCPT TO:<ops>\nS: 250 ok\n"
+                  "C: RCPT TO:<audit>\nS: 550-5.1.1 <audit>: Recipient address rejected:\n"
+                  "S: 550 5.1.1 User unknown\nC: DATA\nS: 354 go ahead\nC: <message data: " +
+                  std::to_string(dataBytes) + " bytes>\nS: 250 queued\nC: QUIT\nS: 221 bye\n");
+}
+
 TEST_F(ProgramRunTest, RunningOutOfMemoryEndsWithAnEntryNotAnAbort) {
 #if defined(__SANITIZE_ADDRESS__)
     GTEST_SKIP() << "AddressSanitizer cannot run under an address-space limit";
