@@ -41,13 +41,17 @@ TEST_F(ProgramRunTest, JobFileResolutionAndTheRunLog) {
     WriteFile(dir_.Path("bin/fernpost.ini"), "[SMTP]\nServer=127.0.0.1\n");
     WriteFile(Work("fernpost.ini"), "");  // the current directory's is not the default
     Run({"/IniFile:", "-other:x"});
-    WriteFile(Work("jobs dir/a.ini"), "");
-    WriteFile(dir_.Path("bin/jobs dir/a.ini"), "[SMTP]\nServer=x\n");  // not beside the executable
-    Run({"-inifile:jobs dir/a.ini"});
+    std::filesystem::create_directories(Work("jobs dir"));  // from here, not beside the program
+    Run({"-inifile:jobs dir"});                             // a directory exists but reads empty
+    WriteFile(Work("bom.ini"), "\xEF\xBB\xBF" + std::string(reinterpret_cast<const char*>(
+                                                     u8"[SMTP]\nServer=経理部\n[Address]\n"
+                                                     u8"FromName=n\nFromAddress=a\nTo=\n")));
+    Run({"-inifile:bom.ini"});
     EXPECT_EQ(RunLog(),
               "[stamp][stamp]Not Exist ini file\n"
               "[stamp][stamp]Invalid ini file, invalid SECTION:Address:FromName\n"
-              "[stamp][stamp]Invalid ini file, invalid SECTION:SMTP:Server\n");
+              "[stamp][stamp]Invalid ini file, invalid SECTION:SMTP:Server\n"
+              "[stamp][stamp]Invalid ini file, invalid SECTION:Address:To\n");
     EXPECT_FALSE(std::filesystem::exists(Work("log")));
     // Beside an executable in a directory with a UTF-8 name (テスト ends in a byte 0x88 that looks
     // like a lead byte): the job and the run log are looked for there, not one level up.

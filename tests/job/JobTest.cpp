@@ -1,4 +1,4 @@
-// The job file's loading and cuts, and the reading of the body file and the attachment list.
+// The job file's cuts, and the reading of the body file and the attachment list.
 #include <gtest/gtest.h>
 
 #include "job/CMail.h"
@@ -7,36 +7,6 @@
 #include "support/TestFiles.h"
 
 namespace {
-
-TEST(JobSettingsTest, ResultsAndMessages) {
-    TempDir dir;
-    const std::string mandatory = "[SMTP]\nServer=mail\n[Address]\nFromName=n\nFromAddress=a\n";
-    const struct {
-        std::string contents;
-        int result;
-        std::string message, server;
-    } cases[] = {
-        {mandatory + "To=t\n", JOB_FILE_LOADED, "", "mail"},
-        {"\xEF\xBB\xBF" + std::string(reinterpret_cast<const char*>(u8"[SMTP]\nServer=経理部\n")) +
-             mandatory.substr(19) + "To=t\n",
-         JOB_FILE_LOADED, "", "経理部"},  // saved as UTF-8 with a byte-order mark
-        {mandatory + "To=\n", JOB_FILE_INVALID, "Address:To", "mail"},
-        {"[Address]\nFromName=n\nFromAddress=a\nTo=t\n", JOB_FILE_INVALID, "SMTP:Server", ""},
-    };
-    for (const auto& c : cases) {
-        JobSettings settings;
-        WriteFile(dir.Path("job.ini"), c.contents + "[Message]\nSubject=s\n");
-        EXPECT_EQ(settings.Load(dir.Path("job.ini")), c.result) << c.contents;
-        EXPECT_EQ(settings.szMessage,
-                  c.message.empty() ? "" : "Invalid ini file, invalid SECTION:" + c.message + "\n");
-        EXPECT_EQ(settings.szServer, c.server);
-        EXPECT_EQ(settings.szSubject, std::string(c.result == JOB_FILE_LOADED ? "s" : ""));
-    }
-    JobSettings settings;
-    EXPECT_EQ(settings.Load(dir.Path()), JOB_FILE_INVALID);  // a directory exists but reads empty
-    EXPECT_EQ(settings.Load(dir.Path("missing.ini")), JOB_FILE_NOT_EXIST);
-    EXPECT_STREQ(settings.szMessage, "Not Exist ini file\n");
-}
 
 TEST(JobSettingsTest, ValuesAreCutToTheirFieldWidthsNeverInsideACharacter) {
     TempDir dir;

@@ -64,20 +64,14 @@ TEST(ReplyReaderTest, Replies) {
 TEST(ReplyReaderTest, UnusableArgumentsFailWithInvalidArgument) {
     Probe probe;
     char buffer[8], *extra = nullptr;
-    const struct {
-        char* buffer;
-        int size;
-        const char* terminator;
-        char** extra;
-        int growBy;
-    } cases[] = {{nullptr, 8, "\r\n", &extra, 1}, {buffer, 0, "\r\n", &extra, 1},
-                 {buffer, 8, "", &extra, 1},      {buffer, 8, nullptr, &extra, 1},
-                 {buffer, 8, "\r\n", nullptr, 1}, {buffer, 8, "\r\n", &extra, 0}};
-    for (const auto& c : cases) {
+    auto fails = [&](char* to, int size, const char* terminator, char** grown, int growBy) {
         SetLastError(0);
-        EXPECT_FALSE(probe.ReceiveReply(c.buffer, c.size, c.terminator, 220, c.extra, c.growBy));
-        EXPECT_EQ(GetLastError(), WSAEINVAL);
-    }
+        return !probe.ReceiveReply(to, size, terminator, 220, grown, growBy) &&
+               GetLastError() == WSAEINVAL;
+    };
+    EXPECT_TRUE(fails(nullptr, 8, "\r\n", &extra, 1) && fails(buffer, 0, "\r\n", &extra, 1) &&
+                fails(buffer, 8, "", &extra, 1) && fails(buffer, 8, nullptr, &extra, 1) &&
+                fails(buffer, 8, "\r\n", nullptr, 1) && fails(buffer, 8, "\r\n", &extra, 0));
     EXPECT_FALSE(probe.m_SMTP.Connect(nullptr, 25));
     EXPECT_EQ(GetLastError(), WSAEINVAL);
     BOOL readable = TRUE;

@@ -2,12 +2,14 @@
 #include "support/ProgramTest.h"
 
 #include <filesystem>
+#include <unistd.h>
 
 ProgramResult RunProgram(const std::vector<std::string>& command, const std::string& directory,
                          int seconds) {
     std::string line = "cd '" + directory + "' && timeout -s KILL " + std::to_string(seconds);
     for (const std::string& word : command) line += " '" + word + "'";  // no quotes in the words
-    std::string output = directory + "/.output";
+    char output[] = "/tmp/fernpost-output-XXXXXX";
+    close(mkstemp(output));
     int status = std::system((line + " >'" + output + "' 2>&1").c_str());
     ProgramResult result{WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadFile(output)};
     std::filesystem::remove(output);

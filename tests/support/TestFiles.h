@@ -9,8 +9,6 @@ class TempDir {
 public:
     explicit TempDir(bool enter = false);
     ~TempDir();
-    TempDir(const TempDir&) = delete;
-    TempDir& operator=(const TempDir&) = delete;
     // The directory, or `name` inside it.
     std::string Path(const std::string& name = "") const;
 
