@@ -85,7 +85,9 @@ TEST(WidenHalfWidthKanaTest, Cases) {
 
 TEST(EncodeHeaderWordTest, Cases) {
     const std::pair<std::string, std::string> cases[] = {
-        {"", "=?ISO-2022-JP?B??="},
+        {"",
+         "=?ISO-2022-JP?B?"
+         "?="},
         {"a", "=?ISO-2022-JP?B?YQ==?="},
         {"ab", "=?ISO-2022-JP?B?YWI=?="},
         {"abc", "=?ISO-2022-JP?B?YWJj?="},
