@@ -1,5 +1,5 @@
-// Golden tests of the encoders: Shift-JIS to ISO-2022-JP, katakana widening, encoded words and
-// base64 text in lines. Literals in this file are compiled to Shift-JIS.
+// Golden tests of the encoders: Shift-JIS to ISO-2022-JP, katakana widening and base64 text in
+// lines. Literals in this file are compiled to Shift-JIS.
 #include <gtest/gtest.h>
 
 #include <set>
@@ -81,20 +81,6 @@ TEST(WidenHalfWidthKanaTest, Cases) {
          std::string(40, 'a') + "ガ" + std::string(9, 'b')},
     };
     for (const auto& [source, expected] : cases) EXPECT_EQ(WidenHalfWidthKana(source), expected);
-}
-
-TEST(EncodeHeaderWordTest, Cases) {
-    const std::pair<std::string, std::string> cases[] = {
-        {"",
-         "=?ISO-2022-JP?B?"
-         "?="},
-        {"a", "=?ISO-2022-JP?B?YQ==?="},
-        {"ab", "=?ISO-2022-JP?B?YWI=?="},
-        {"abc", "=?ISO-2022-JP?B?YWJj?="},
-        {"日本", "=?ISO-2022-JP?B?GyRCRnxLXBsoQg==?="},
-        {"ｱｲ", "=?ISO-2022-JP?B?GyRCJSIlJBsoQg==?="},
-    };
-    for (const auto& [text, word] : cases) EXPECT_EQ(EncodeJapaneseHeaderText(text), word);
 }
 
 std::string Base64Text(const std::string& input) {
