@@ -160,57 +160,43 @@ std::string BuildSized(Walk walk) {
     return result;
 }
 
-// ---- fast skipping of bytes that are copied unchanged -----------------------------------------
+// ---- skipping the bytes that are copied unchanged ---------------------------------------------
 
 using ByteClass = std::array<bool, 256>;
 
-constexpr ByteClass MakeByteClass(bool crIsSpecial, bool halfWidthIsSpecial) {
+constexpr unsigned char ESC = 0x1B;
+constexpr unsigned char SO = 0x0E;
+constexpr unsigned char SI = 0x0F;
+
+// Bytes that the conversion does not copy: CR, lead bytes, and every byte that 7-bit ISO-2022-JP
+// (RFC 1468) cannot carry as it is: the other bytes 0x80-0xFF, and ESC, SO and SI, which would
+// switch a reader's character set.
+constexpr ByteClass MakeConversionClass() {
     ByteClass special{};
     for (unsigned byte = 0; byte < 256; ++byte) {
-        unsigned char b = static_cast<unsigned char>(byte);
-        special[byte] = IsShiftJisLeadByte(b) || (crIsSpecial && b == CR) ||
-                        (halfWidthIsSpecial && IsHalfWidthKatakana(b));
+        special[byte] = byte >= 0x80 || byte == CR || byte == ESC || byte == SO || byte == SI;
     }
     return special;
 }
 
-// Bytes that the conversion does not simply copy: lead bytes and CR.
-constexpr ByteClass CONVERSION_SPECIAL = MakeByteClass(true, false);
-// Bytes that widening does not simply copy: lead bytes and half-width katakana.
-constexpr ByteClass WIDENING_SPECIAL = MakeByteClass(false, true);
-
-constexpr std::uint64_t EACH_BYTE_01 = 0x0101010101010101ULL;
-constexpr std::uint64_t EACH_BYTE_80 = 0x8080808080808080ULL;
-constexpr std::uint64_t EACH_BYTE_CR = EACH_BYTE_01 * CR;
-constexpr std::size_t WORD_BYTES = sizeof(std::uint64_t);
-
-// True when the eight bytes at `p` are 7-bit and none is CR: then none is special for either walk.
-inline bool IsPlainAsciiWord(const unsigned char* p) {
-    std::uint64_t word;
-    std::memcpy(&word, p, WORD_BYTES);
-    std::uint64_t crs = word ^ EACH_BYTE_CR;
-    std::uint64_t hasCr = (crs - EACH_BYTE_01) & ~crs & EACH_BYTE_80;
-    return ((word & EACH_BYTE_80) | hasCr) == 0;
+// Bytes that widening does not copy: lead bytes and half-width katakana.
+constexpr ByteClass MakeWideningClass() {
+    ByteClass special{};
+    for (unsigned byte = 0; byte < 256; ++byte) {
+        const unsigned char b = static_cast<unsigned char>(byte);
+        special[byte] = IsShiftJisLeadByte(b) || IsHalfWidthKatakana(b);
+    }
+    return special;
 }
 
-// The same for four words at once.
-constexpr std::size_t BLOCK_BYTES = 4 * WORD_BYTES;
-inline bool IsPlainAsciiBlock(const unsigned char* p) {
-    return IsPlainAsciiWord(p) & IsPlainAsciiWord(p + WORD_BYTES) &
-           IsPlainAsciiWord(p + 2 * WORD_BYTES) & IsPlainAsciiWord(p + 3 * WORD_BYTES);
-}
+constexpr ByteClass CONVERSION_SPECIAL = MakeConversionClass();
+constexpr ByteClass WIDENING_SPECIAL = MakeWideningClass();
 
 // The first special byte at or after `p`, or `end`.
 const unsigned char* SkipCopiedBytes(const unsigned char* p, const unsigned char* end,
                                      const ByteClass& special) {
-    for (;;) {
-        while (static_cast<std::size_t>(end - p) >= BLOCK_BYTES && IsPlainAsciiBlock(p))
-            p += BLOCK_BYTES;
-        const unsigned char* stop =
-            static_cast<std::size_t>(end - p) > BLOCK_BYTES ? p + BLOCK_BYTES : end;
-        while (p != stop && !special[*p]) ++p;
-        if (p == end || special[*p]) return p;
-    }
+    while (p != end && !special[*p]) ++p;
+    return p;
 }
 
 inline bool HasTrailByte(const unsigned char* p, const unsigned char* end) {
@@ -329,9 +315,10 @@ const unsigned char* ConvertSpecialRun(const unsigned char* p, const unsigned ch
             } while (StartsConvertibleCharacter(p, end));
             continue;
         }
-        bool paired = HasTrailByte(p, end);
-        // A rejected character, or a lead byte without its trail byte (the byte after it is then
-        // handled on its own): ESC ( B is written even in ASCII mode.
+        const bool paired = IsShiftJisLeadByte(*p) && HasTrailByte(p, end);
+        // A rejected character, a lead byte without its trail byte (the byte after it is then
+        // handled on its own), or a byte that 7-bit text cannot carry: ESC ( B is written even in
+        // ASCII mode.
         out.Put(ENTER_ASCII, sizeof ENTER_ASCII);
         out.Put(REJECTED_CHARACTER, sizeof REJECTED_CHARACTER);
         jisMode = false;

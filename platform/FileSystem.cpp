@@ -26,8 +26,21 @@ bool MoveFileReplacing(const std::string& from, const std::string& to) {
 
 bool CreateOneDirectory(const std::string& path) { return mkdir(path.c_str(), 0777) == 0; }
 
+namespace {
+
+// True when something that is not a regular file (a FIFO, a device, a directory) is at `path`:
+// such a thing is never opened, since opening alone can act (a tape rewinds, a watchdog starts).
+bool IsSomethingElse(const std::string& path) {
+    struct stat status {};
+    return stat(path.c_str(), &status) == 0 && !S_ISREG(status.st_mode);
+}
+
+}  // namespace
+
 std::FILE* OpenForAppending(const std::string& path) {
-    // O_NONBLOCK: opening a FIFO without a reader fails at once instead of waiting for one.
+    // Typed by path first; O_NONBLOCK then keeps a FIFO swapped in since from blocking the open,
+    // and the open file is checked again below.
+    if (IsSomethingElse(path)) return nullptr;
     int fd =
         open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0666);
     if (fd < 0) return nullptr;
@@ -42,7 +55,8 @@ std::FILE* OpenForAppending(const std::string& path) {
 }
 
 int OpenRegularFileForReading(const std::string& path, std::uint64_t& size) {
-    // O_NONBLOCK: opening a FIFO without a writer fails or returns at once; it is refused below.
+    // Typed by path first, then checked again on the open file, so no race can swap in a device.
+    if (IsSomethingElse(path)) return -1;
     int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (fd < 0) return -1;
     struct stat status {};

@@ -21,13 +21,14 @@ bool MoveFileReplacing(const std::string& from, const std::string& to);
 bool CreateOneDirectory(const std::string& path);
 
 // Opens the regular file at `path` for appending, creating it when missing; null when it cannot
-// be opened or is not a regular file (a FIFO, device or directory is never written to, so an
-// entry can never block the run).
+// be opened or is not a regular file. The type is checked by path before the open and on the open
+// file after it (opened with O_NONBLOCK and O_NOCTTY): a FIFO, device or directory is never
+// opened for writing, so an entry can never block the run or set off a device.
 std::FILE* OpenForAppending(const std::string& path);
 
 // Opens the regular file at `path` for reading and stores its size (from the open file itself);
-// the descriptor, or -1 when it cannot be opened or is not a regular file. A FIFO, device or
-// directory is never read, so nothing can block.
+// the descriptor, or -1 when it cannot be opened or is not a regular file. The type is checked by
+// path before the open (a device named in a job is never opened) and again on the open file.
 int OpenRegularFileForReading(const std::string& path, std::uint64_t& size);
 
 // Reads the whole regular file at `path` into `contents`; false when it cannot be opened, is not

@@ -74,10 +74,32 @@ BOOL CSmtpSocket::Connect(const char* host, int port) {
 
 BOOL CSmtpSocket::Connect(const sockaddr* address, socklen_t length) {
     if (connect(m_hSocket, address, length) == SOCKET_ERROR) {
+        // A signal (or the process stopped and continued) cuts the wait short, but the
+        // connection goes on being made: wait for it rather than connect again.
+        if (errno == EINTR) return AwaitConnection();
         SetLastErrorFromErrno(errno);
         return FALSE;
     }
     return TRUE;
+}
+
+BOOL CSmtpSocket::AwaitConnection() {
+    pollfd entry{m_hSocket, POLLOUT, 0};
+    const int timeout = m_dwSendTimeout > INT_MAX ? INT_MAX : static_cast<int>(m_dwSendTimeout);
+    int ready;
+    while ((ready = poll(&entry, 1, timeout)) == SOCKET_ERROR && errno == EINTR) {
+    }
+    int error = 0;
+    socklen_t size = sizeof error;
+    if (ready == 0) {
+        error = ETIMEDOUT;
+    } else if (ready == SOCKET_ERROR ||
+               getsockopt(m_hSocket, SOL_SOCKET, SO_ERROR, &error, &size) == SOCKET_ERROR) {
+        error = errno;
+    }
+    if (error == 0) return TRUE;
+    SetLastErrorFromErrno(error);
+    return FALSE;
 }
 
 BOOL CSmtpSocket::Send(const void* data, std::size_t length) {

@@ -46,7 +46,9 @@ public:
     BOOL Connect(const char* host, int port);
 
     // Connects to a prepared socket address of `length` bytes. FALSE with the reason when the
-    // connect call fails.
+    // connect call fails. A connect that a signal interrupts (or the process being stopped and
+    // continued, which Linux reports so when a send time-out is set) is not a failure: the
+    // connection goes on being made and is waited for, up to the send time-out (then 10060).
     BOOL Connect(const sockaddr* address, socklen_t length);
 
     // Sends the `length` bytes from `data` (MSG_NOSIGNAL: a peer that has gone away never
@@ -76,6 +78,9 @@ public:
     int Handle() const { return m_hSocket; }
 
 private:
+    // Waits for a connection whose connect was interrupted: its outcome, as Connect reports it.
+    BOOL AwaitConnection();
+
     int m_hSocket = INVALID_SOCKET;
     DWORD m_dwSendTimeout = SMTP_SEND_TIMEOUT_MS;
 };

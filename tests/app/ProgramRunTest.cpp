@@ -5,6 +5,7 @@
 
 #include <filesystem>
 #include <memory>
+#include <sys/inotify.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -44,8 +45,8 @@ TEST_F(ProgramRunTest, JobFileResolutionAndTheRunLog) {
     std::filesystem::create_directories(Work("jobs dir"));  // from here, not beside the program
     Run({"-inifile:jobs dir"});                             // a directory exists but reads empty
     WriteFile(Work("bom.ini"), "\xEF\xBB\xBF" + std::string(reinterpret_cast<const char*>(
-                                                     u8"[SMTP]\nServer=経理部\n[Address]\n"
-                                                     u8"FromName=n\nFromAddress=a\nTo=\n")));
+                                                    u8"[SMTP]\nServer=経理部\n[Address]\n"
+                                                    u8"FromName=n\nFromAddress=a\nTo=\n")));
     Run({"-inifile:bom.ini"});
     EXPECT_EQ(RunLog(),
               "[stamp][stamp]Not Exist ini file\n"
@@ -216,18 +217,76 @@ TEST_F(ProgramRunTest, TranscriptOnRequest) {
                   std::to_string(dataBytes) + " bytes>\nS: 250 queued\nC: QUIT\nS: 221 bye\n");
 }
 
+// Runs the program under `limits` (shell commands run before it, in a mount namespace of its own).
+ProgramResult RunUnder(ProgramTest& test, const std::string& limits, const Job& job) {
+    WriteFile(test.Work("job.ini"), job.Ini());
+    return RunProgram({"/usr/bin/unshare", "--mount", "/bin/sh", "-c",
+                       limits + " && exec " + test.program_ + " -inifile:job.ini"},
+                      test.Work(""));
+}
+
+// A file larger than the memory a run may use: as the body it ends the run with an entry, not an
+// abort; as an attachment it fails to load with its entry and the mail still goes out.
 TEST_F(ProgramRunTest, RunningOutOfMemoryEndsWithAnEntryNotAnAbort) {
 #if defined(__SANITIZE_ADDRESS__)
     GTEST_SKIP() << "AddressSanitizer cannot run under an address-space limit";
 #endif
-    WriteFile(Work("body.txt"), "");
-    ASSERT_EQ(truncate(Work("body.txt").c_str(), off_t{1} << 30), 0);  // sparse: costs no disk
-    WriteFile(Work("job.ini"), Job{.bodyFile = "body.txt"}.Ini());
-    ProgramResult result = RunProgram(
-        {"/bin/sh", "-c", "ulimit -v 262144 && exec " + program_ + " -inifile:job.ini"}, Work(""));
-    EXPECT_EQ(result.status, 0);
-    EXPECT_EQ(result.output, "");
+    WriteFile(Work("big"), "");
+    ASSERT_EQ(truncate(Work("big").c_str(), off_t{1} << 30), 0);  // sparse: costs no disk
+    WriteFile(Work("list.txt"), Work("big"));
+    EXPECT_EQ(RunUnder(*this, "ulimit -v 262144", {.bodyFile = "big"}).output, "");
     EXPECT_EQ(ErrorLog(), Log({"Error:fernpost stopped: std::bad_alloc"}));
+    std::filesystem::remove_all(Work("log"));
+    ScriptedSmtpServer server;
+    EXPECT_EQ(RunUnder(*this, "ulimit -v 262144", {.attachmentPathFile = "list.txt"}).status, 0);
+    EXPECT_EQ(server.Received().substr(server.Received().size() - 6), "QUIT\r\n");
+    EXPECT_EQ(ErrorLog(), Log({"Failed to open file to be attached"}));
+}
+
+// Files that are not regular files are never opened, wherever a job names them (opening alone can
+// act on a device): a FIFO, a device, garbage or a 100 MB line as the job file leave the job
+// invalid; as the body or the attachment list they are empty, as attachments they fail with their
+// entries. A log that cannot be written costs only its entries: the mail still goes out.
+TEST_F(ProgramRunTest, BadFilesAndPlaces) {
+    ASSERT_EQ(mkfifo(Work("fifo").c_str(), 0600), 0);
+    const int watch = inotify_init1(IN_NONBLOCK);
+    ASSERT_GE(inotify_add_watch(watch, Work("fifo").c_str(), IN_OPEN), 0);
+    std::string garbage;
+    for (int i = 0; i < 4096; ++i) garbage += char(i * 7919 % 251);
+    WriteFile(Work("garbage"), garbage);
+    WriteFile(Work("line"), std::string(100 << 20, '['));
+    for (const char* job : {"fifo", "/dev/zero", "garbage", "line"})
+        Run({std::string("-inifile:") + job});
+    EXPECT_EQ(RunLog(),
+              "[stamp][stamp]Invalid ini file, invalid SECTION:SMTP:Server\n"
+              "[stamp][stamp]Invalid ini file, invalid SECTION:SMTP:Server\n"
+              "[stamp][stamp]Invalid ini file, invalid SECTION:SMTP:Server\n"
+              "[stamp][stamp]Invalid ini file, invalid SECTION:SMTP:Server\n");
+    WriteFile(Work("list.txt"), Work("fifo") + "\n/dev/zero\n");
+    const std::string sent =
+        Helo() +
+        "MAIL FROM:<batch>\r\nRCPT TO:<ops>\r\nRCPT TO:<audit>\r\nDATA\r\n~\r\n.\r\nQUIT\r\n";
+    std::string received = ExpectRun(
+        *this, {}, {.bodyFile = "fifo", .attachmentPathFile = "list.txt"}, sent,
+        Log({"Failed to open file to be attached", "Failed to open file to be attached"}));
+    EXPECT_NE(
+        received.find("charset=iso-2022-jp\r\nContent-Transfer-Encoding: 7bit\r\n\r\n\r\n\r\n--"),
+        std::string::npos);
+    ExpectRun(*this, {}, {.attachmentPathFile = "fifo"}, sent, "");
+    char events[4096];
+    EXPECT_LT(read(watch, events, sizeof events), 0) << "the FIFO was opened";
+    close(watch);
+    std::filesystem::remove_all(Work("log"));
+    WriteFile(Work("log"), "");  // no log directory can be made
+    for (bool fullDisk : {false, true}) {
+        ScriptedSmtpServer server({{"MAIL", "550 no\r\n"}});
+        const std::string fill =
+            "mount -t tmpfs -o size=4k tmpfs log && (head -c 1M /dev/zero >log/full; true)";
+        EXPECT_EQ(RunUnder(*this, fullDisk ? fill : "true", {}).status, 0);
+        EXPECT_EQ(server.Received(), Helo() + "MAIL FROM:<batch>\r\nQUIT\r\n");
+        std::filesystem::remove(Work("log"));
+        std::filesystem::create_directories(Work("log"));
+    }
 }
 
 }  // namespace

@@ -24,11 +24,12 @@ TEST(ShiftJisToJisTest, Cases) {
         {"日\r\n", JIS + "F|" + ASCII + "\n"},
         {"a\x93\nb", "a" + ASCII + "??\nb"},  // lead, no trail
         {"日\x93", JIS + "F|" + ASCII + "??"},
-        {"\x93\x7F\x93\xFD", ASCII + "??\x7F" + ASCII + "??\xFD"},
-        {"\x80\xA0\xFE\xFF" + std::string("\0b", 2), "\x80\xA0\xFE\xFF" + std::string("\0b", 2)},
+        {"\x93\x7F\x93\xFD", ASCII + "??\x7F" + ASCII + "??" + ASCII + "??"},
+        // bytes 7-bit text cannot carry, and the escapes that would switch a reader's character set
+        {"\x80\xA0\xB1\xFE" + std::string("\0b\x1B$B\x0E\x0F", 7),
+         ASCII + "??" + ASCII + "??" + ASCII + "??" + ASCII + "??" + std::string("\0b", 2) + ASCII +
+             "??$B" + ASCII + "??" + ASCII + "??"},
         {std::string(37, 'x') + "本", std::string(37, 'x') + JIS + "K\\" + ASCII},
-        // CRs and kanji inside the 32-byte blocks that the scan skips when they are plain ASCII
-        {"x\rx" + std::string(40, 'x'), "x\nx" + std::string(40, 'x')},
         {std::string(20, 'a') + "日" + std::string(18, 'x') + "\r" + std::string(13, 'x'),
          std::string(20, 'a') + JIS + "F|" + ASCII + std::string(18, 'x') + "\n" +
              std::string(13, 'x')},

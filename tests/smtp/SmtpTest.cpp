@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <netinet/in.h>
+#include <thread>
 #include <sys/time.h>
 
 #include "platform/LastError.h"
@@ -103,6 +105,30 @@ TEST(CSmtpSocketTest, SendInterruptedBySignalsStillSendsEveryByte) {
     probe.m_SMTP.Close();
     EXPECT_GT(g_interruptions, 0);
     EXPECT_TRUE(server.Received() == data);
+}
+
+// A connect cut short by a signal (or by the process being stopped and continued) waits for its
+// connection instead of failing with 10004. The listener's full backlog drops the SYN, so the
+// connect is still waiting when the signal comes; room is made later, and the SYN sent again.
+TEST(CSmtpSocketTest, ConnectInterruptedBySignalWaitsForItsConnection) {
+    int listener = socket(AF_INET, SOCK_STREAM, 0), yes = 1;
+    sockaddr_in address{AF_INET, htons(25), {htonl(INADDR_LOOPBACK)}, {}};
+    setsockopt(listener, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
+    ASSERT_EQ(bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    ASSERT_EQ(listen(listener, 0), 0);
+    Probe first, second;
+    ASSERT_TRUE(first.Open());  // fills the backlog
+    std::thread acceptor([&] { usleep(500000), close(accept(listener, nullptr, nullptr)); });
+    struct sigaction action {};
+    action.sa_handler = CountInterruption;  // no SA_RESTART: the blocked connect returns early
+    sigaction(SIGALRM, &action, nullptr);
+    g_interruptions = 0;
+    itimerval once{{0, 0}, {0, 200000}};
+    setitimer(ITIMER_REAL, &once, nullptr);
+    EXPECT_TRUE(second.Open());
+    EXPECT_EQ(g_interruptions, 1);
+    acceptor.join();
+    close(listener);
 }
 
 TEST(CSmtpSocketTest, SendToAServerThatStopsReadingTimesOut) {
