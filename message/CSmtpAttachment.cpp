@@ -66,7 +66,10 @@ BOOL CSmtpAttachment::LoadFile(const std::string& path) {
     m_nBase64Length = 0;
 
     struct stat status {};
-    if (stat(path.c_str(), &status) != 0) return FALSE;  // no status: nothing is logged
+    if (stat(path.c_str(), &status) != 0) {  // gone since the list was read, say
+        WriteErrorLog(ERROR_LOG_FILE, ATTACH_FAILED_TEXT);
+        return FALSE;
+    }
 
     std::uint64_t size = 0;
     int fd = S_ISREG(status.st_mode) ? OpenRegularFileForReading(path, size) : -1;

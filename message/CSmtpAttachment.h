@@ -21,9 +21,10 @@ public:
     // Reads the file at `path` and fills the attachment: the name is the last path component
     // ("/" and "\\" separate, Shift-JIS aware), the encoded name its header word. Any earlier
     // base64 text is released first. Only regular files are opened, so nothing can block.
-    // Returns FALSE, logging nothing, when the file's status cannot be had; returns FALSE with
-    // the error-log entry "Failed to open file to be attached" when it is not a regular file,
-    // cannot be opened, memory cannot be had or the read comes up short. After FALSE the
+    // Returns FALSE with the error-log entry "Failed to open file to be attached" when the file's
+    // status cannot be had (it was removed after the list was read, say: it still goes out as an
+    // empty part, so the entry says why), when it is not a regular file, cannot be opened, memory
+    // cannot be had or the read comes up short. After FALSE the
     // attachment holds no base64 text and its names are unchanged. The last-error value is
     // left as it was.
     BOOL LoadFile(const std::string& path);

@@ -245,8 +245,9 @@ TEST_F(ProgramRunTest, RunningOutOfMemoryEndsWithAnEntryNotAnAbort) {
 
 // Files that are not regular files are never opened, wherever a job names them (opening alone can
 // act on a device): a FIFO, a device, garbage or a 100 MB line as the job file leave the job
-// invalid; as the body or the attachment list they are empty, as attachments they fail with their
-// entries. A log that cannot be written costs only its entries: the mail still goes out.
+// invalid; as the body or the attachment list they are empty or name no file, as
+// attachments they fail with their entries, as does one removed after the list was read. A log
+// that cannot be written costs only its entries: the mail still goes out.
 TEST_F(ProgramRunTest, BadFilesAndPlaces) {
     ASSERT_EQ(mkfifo(Work("fifo").c_str(), 0600), 0);
     const int watch = inotify_init1(IN_NONBLOCK);
@@ -262,17 +263,23 @@ TEST_F(ProgramRunTest, BadFilesAndPlaces) {
               "[stamp][stamp]Invalid ini file, invalid SECTION:SMTP:Server\n"
               "[stamp][stamp]Invalid ini file, invalid SECTION:SMTP:Server\n"
               "[stamp][stamp]Invalid ini file, invalid SECTION:SMTP:Server\n");
-    WriteFile(Work("list.txt"), Work("fifo") + "\n/dev/zero\n");
+    WriteFile(Work("gone"), "x");  // removed once the list was read: its entry says so
+    WriteFile(Work("list.txt"), Work("fifo") + "\n/dev/zero\n" + Work("gone") + "\n");
+    {
+        ScriptedSmtpServer server;
+        server.whenConnected = [&] { std::filesystem::remove(Work("gone")); };
+        RunJob({.bodyFile = "fifo", .attachmentPathFile = "list.txt"});
+        EXPECT_NE(server.Received().find("charset=iso-2022-jp\r\nContent-Transfer-Encoding: "
+                                         "7bit\r\n\r\n\r\n\r\n--"),
+                  std::string::npos);
+        const std::string entry = "Failed to open file to be attached";
+        EXPECT_EQ(ErrorLog(), Log({entry, entry, entry}));
+    }
     const std::string sent =
         Helo() +
         "MAIL FROM:<batch>\r\nRCPT TO:<ops>\r\nRCPT TO:<audit>\r\nDATA\r\n~\r\n.\r\nQUIT\r\n";
-    std::string received = ExpectRun(
-        *this, {}, {.bodyFile = "fifo", .attachmentPathFile = "list.txt"}, sent,
-        Log({"Failed to open file to be attached", "Failed to open file to be attached"}));
-    EXPECT_NE(
-        received.find("charset=iso-2022-jp\r\nContent-Transfer-Encoding: 7bit\r\n\r\n\r\n\r\n--"),
-        std::string::npos);
-    ExpectRun(*this, {}, {.attachmentPathFile = "fifo"}, sent, "");
+    ExpectRun(*this, {}, {.bodyFile = "/dev/zero", .attachmentPathFile = "fifo"}, sent, "");
+    ExpectRun(*this, {}, {.bodyFile = "garbage", .attachmentPathFile = "line"}, sent, "");
     char events[4096];
     EXPECT_LT(read(watch, events, sizeof events), 0) << "the FIFO was opened";
     close(watch);

@@ -47,6 +47,7 @@ bool ScriptedSmtpServer::WaitFor(int fd, int milliseconds) {
 void ScriptedSmtpServer::Serve() {
     while (WaitFor(listen_, -1)) {
         int fd = accept4(listen_, nullptr, nullptr, SOCK_CLOEXEC);
+        whenConnected();
         std::string pending;  // received, not yet answered; in the data, from the last line end
         bool inData = false;
         for (bool open = Play(fd, script_["greeting"]); open && WaitFor(fd, -1);) {

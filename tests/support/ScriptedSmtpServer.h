@@ -5,6 +5,7 @@
 #pragma once
 
 #include <condition_variable>
+#include <functional>
 #include <map>
 #include <mutex>
 #include <string>
@@ -28,6 +29,9 @@ public:
 
     // Every byte received, once a connection has ended (or after 10 s).
     std::string Received();
+    // Called in the server's thread when a connection is taken, before the greeting (set before
+    // the client connects).
+    std::function<void()> whenConnected = [] {};
 
 private:
     void Serve();
