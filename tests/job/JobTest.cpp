@@ -11,20 +11,26 @@ namespace {
 TEST(JobSettingsTest, ValuesAreCutToTheirFieldWidthsNeverInsideACharacter) {
     TempDir dir;
     const std::string v(600, 'v');
-    WriteFile(dir.Path("job.ini"),
-              "[SMTP]\nServer=" + v + "\n[Address]\nFromName=" + std::string(126, 'n') +
-                  "日\nFromAddress=" + v + "\nTo=" + v + "\nCc=" + v + "\nBcc=" + v +
-                  "\n[Message]\nSubject=" + v + "\nBodyFile=" + v + "\nAttachmentPathFile=" + v);
+    std::string kanji;  // 127 two-byte characters, then one more that the cut at 255 drops
+    for (int i = 0; i < 127; ++i) kanji += "日";
+    WriteFile(dir.Path("job.ini"), "[SMTP]\nServer=" + v +
+                                       "\n[Address]\nFromName=" + std::string(126, 'n') +
+                                       "日\nFromAddress=" + v + "\nTo=" + v + "\nCc=" + v +
+                                       "\nBcc=" + v + "\n[Message]\nSubject=" + kanji +
+                                       "日\nBodyFile=" + v + "\nAttachmentPathFile=" + v);
     JobSettings settings;
     ASSERT_EQ(settings.Load(dir.Path("job.ini")), JOB_FILE_LOADED);
     JobFields copy;
     EXPECT_EQ(settings.CopyTo(copy), 0);
     EXPECT_EQ(copy.szFromName, std::string(126, 'n'));
-    const std::pair<const char*, std::size_t> fields[] = {
-        {copy.szServer, 255},   {copy.szFromAddress, 127},
-        {copy.szTo, 511},       {copy.szCc, 511},
-        {copy.szBcc, 511},      {copy.szSubject, 255},
-        {copy.szBodyFile, 259}, {copy.szAttachmentPathFile, 259}};
+    EXPECT_EQ(copy.szSubject, kanji);
+    const std::pair<const char*, std::size_t> fields[] = {{copy.szServer, 255},
+                                                          {copy.szFromAddress, 127},
+                                                          {copy.szTo, 511},
+                                                          {copy.szCc, 511},
+                                                          {copy.szBcc, 511},
+                                                          {copy.szBodyFile, 259},
+                                                          {copy.szAttachmentPathFile, 259}};
     for (auto [field, width] : fields) EXPECT_EQ(field, std::string(width, 'v'));
 }
 

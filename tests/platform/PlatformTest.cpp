@@ -45,6 +45,7 @@ TEST(PrivateProfileTest, Rules) {
         {"[SMTP] note ] more\nServer=a", "SMTP] note", "Server", "a"},
         {"[SMTP]\n ;Server=old\nServer=new;x", "SMTP", "Server", "new;x"},
         {"[SMTP]\nServer=a\nserver=b", "SMTP", "Server", "a"},
+        {"[SMTQ]\nServer=a\n[Smtp]\nServeR=b", "SMTP", "Server", "b"},
         {"[SMTP]\nPort=1\n[Other]\n[smtp]\nServer=b", "SMTP", "Server", ""},
         {"[M]\nSubject=\" a b \"", "M", "Subject", " a b "},
         {"[M]\nSubject='x'", "M", "Subject", "x"},

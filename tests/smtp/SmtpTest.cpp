@@ -81,6 +81,29 @@ TEST(ReplyReaderTest, UnusableArgumentsFailWithInvalidArgument) {
     EXPECT_EQ(GetLastError(), 10009u);  // WSAEBADF: no socket
 }
 
+// The session frame: a QUIT not answered 221 fails with 22 and its entries, a second Disconnect
+// finds the session closed, and a closed connection receives nothing.
+TEST(SessionTest, DisconnectAndAClosedConnection) {
+    TempDir dir(true);
+    {
+        ScriptedSmtpServer server({{"QUIT", "500 no\r\n"}});
+        CSmtpConnection connection;
+        ASSERT_TRUE(connection.Connect("127.0.0.1", 25));
+        EXPECT_FALSE(connection.Disconnect());
+        EXPECT_EQ(GetLastError(), ERROR_BAD_COMMAND);
+        EXPECT_FALSE(connection.Disconnect());
+    }
+    EXPECT_EQ(MaskStamps(ReadFile("log/Fernpost.err")),
+              "[stamp] SMTPエラー:ReadCommandResponse 221\n[stamp] An unexpected QUIT response was "
+              "received\n[stamp] Already disconnected from SMTP server\n");
+    ScriptedSmtpServer server({{"greeting", "{close}"}});
+    Probe probe;
+    BOOL readable = FALSE;
+    char byte;
+    ASSERT_TRUE(probe.Open() && probe.m_SMTP.WaitReadable(readable, 5000) && readable);
+    EXPECT_EQ(probe.m_SMTP.Receive(&byte, 1), 0);
+}
+
 int g_interruptions = 0;
 const itimerval TIMER_OFF{};
 void CountInterruption(int) {
