@@ -168,29 +168,23 @@ constexpr unsigned char ESC = 0x1B;
 constexpr unsigned char SO = 0x0E;
 constexpr unsigned char SI = 0x0F;
 
+// The class of the bytes for which `isSpecial` holds.
+template <class Predicate>
+constexpr ByteClass MakeByteClass(Predicate isSpecial) {
+    ByteClass special{};
+    for (unsigned byte = 0; byte < 256; ++byte)
+        special[byte] = isSpecial(static_cast<unsigned char>(byte));
+    return special;
+}
+
 // Bytes that the conversion does not copy: CR, lead bytes, and every byte that 7-bit ISO-2022-JP
 // (RFC 1468) cannot carry as it is: the other bytes 0x80-0xFF, and ESC, SO and SI, which would
 // switch a reader's character set.
-constexpr ByteClass MakeConversionClass() {
-    ByteClass special{};
-    for (unsigned byte = 0; byte < 256; ++byte) {
-        special[byte] = byte >= 0x80 || byte == CR || byte == ESC || byte == SO || byte == SI;
-    }
-    return special;
-}
-
+constexpr ByteClass CONVERSION_SPECIAL = MakeByteClass(
+    [](unsigned char b) { return b >= 0x80 || b == CR || b == ESC || b == SO || b == SI; });
 // Bytes that widening does not copy: lead bytes and half-width katakana.
-constexpr ByteClass MakeWideningClass() {
-    ByteClass special{};
-    for (unsigned byte = 0; byte < 256; ++byte) {
-        const unsigned char b = static_cast<unsigned char>(byte);
-        special[byte] = IsShiftJisLeadByte(b) || IsHalfWidthKatakana(b);
-    }
-    return special;
-}
-
-constexpr ByteClass CONVERSION_SPECIAL = MakeConversionClass();
-constexpr ByteClass WIDENING_SPECIAL = MakeWideningClass();
+constexpr ByteClass WIDENING_SPECIAL =
+    MakeByteClass([](unsigned char b) { return IsShiftJisLeadByte(b) || IsHalfWidthKatakana(b); });
 
 // The first special byte at or after `p`, or `end`.
 const unsigned char* SkipCopiedBytes(const unsigned char* p, const unsigned char* end,
