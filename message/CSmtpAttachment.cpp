@@ -6,7 +6,6 @@
 #include <cstring>
 #include <limits>
 #include <new>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include "logging/ErrorLog.h"
@@ -65,14 +64,10 @@ BOOL CSmtpAttachment::LoadFile(const std::string& path) {
     m_pBase64.reset();
     m_nBase64Length = 0;
 
-    struct stat status {};
-    if (stat(path.c_str(), &status) != 0) {  // gone since the list was read, say
-        WriteErrorLog(ERROR_LOG_FILE, ATTACH_FAILED_TEXT);
-        return FALSE;
-    }
-
+    // Missing (removed since the list was read, say), not a regular file, or not to be opened:
+    // the same entry, and the file is never opened unless it is a regular file.
     std::uint64_t size = 0;
-    int fd = S_ISREG(status.st_mode) ? OpenRegularFileForReading(path, size) : -1;
+    int fd = OpenRegularFileForReading(path, size);
     ScopedFile file(fd);
     if (fd < 0 || size > std::numeric_limits<std::size_t>::max()) {
         WriteErrorLog(ERROR_LOG_FILE, ATTACH_FAILED_TEXT);

@@ -153,11 +153,9 @@ BOOL CSmtpConnection::ReadCommandResponse(int expectedCode) {
 }
 
 BOOL CSmtpConnection::ReadEndOfDataResponse() {
-    m_dwWaitLimit = SMTP_END_OF_DATA_TIMEOUT_MS;
-    m_bEndWaitOnClose = TRUE;
+    m_bAwaitingEndOfData = TRUE;
     const BOOL result = ReadCommandResponse(REPLY_OK);
-    m_dwWaitLimit = m_dwReplyTimeout;
-    m_bEndWaitOnClose = FALSE;
+    m_bAwaitingEndOfData = FALSE;
     return result;
 }
 
@@ -172,13 +170,14 @@ BOOL CSmtpConnection::ReceiveReply(char* buffer, int size, const char* terminato
     int received = 0;
     std::size_t lineStart = 0;
     bool closed = false;
+    const DWORD waitLimit = m_bAwaitingEndOfData ? SMTP_END_OF_DATA_TIMEOUT_MS : m_dwReplyTimeout;
     DWORD start = GetTickCount();
     for (;;) {
-        if (TickElapsed(start, GetTickCount()) > m_dwWaitLimit) {
+        if (TickElapsed(start, GetTickCount()) > waitLimit) {
             SetLastError(WSAETIMEDOUT);
             return FailReply(current, received,
                              FormatText("Time-out: no reply within %lu ms",
-                                        static_cast<unsigned long>(m_dwWaitLimit)));
+                                        static_cast<unsigned long>(waitLimit)));
         }
         BOOL readable = FALSE;
         if (!m_SMTP.WaitReadable(readable, SMTP_REPLY_POLL_INTERVAL_MS))
@@ -193,7 +192,7 @@ BOOL CSmtpConnection::ReceiveReply(char* buffer, int size, const char* terminato
             // same, pausing instead of spinning.
             if (!closed) TraceLine("", "Connection closed by the server");
             closed = true;
-            if (m_bEndWaitOnClose) {
+            if (m_bAwaitingEndOfData) {
                 SetLastError(WSAETIMEDOUT);
                 return FailReply(current, received, "Reply wait ended");
             }
@@ -364,8 +363,7 @@ BOOL CSmtpConnection::SendAttachments(const CSmtpMessage& message) {
         }
         const char* base64 = attachment != nullptr ? attachment->m_pBase64.get() : nullptr;
         const std::size_t base64Length = attachment != nullptr ? attachment->m_nBase64Length : 0;
-        m_nDataBytes += base64Length;
-        if (!m_SMTP.Send(base64, base64Length)) {
+        if (!SendData(std::string_view(base64, base64Length))) {
             WriteErrorLog(ERROR_LOG_FILE, "SMTPエラー(%d):Failed in call to send the attachment",
                           LastErrorNumber());
             return FALSE;

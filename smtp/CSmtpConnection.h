@@ -111,10 +111,9 @@ protected:
     std::string m_strLastReply;
     const DWORD m_dwReplyTimeout = SMTP_REPLY_TIMEOUT_MS;
     int m_nLastReplyCode = SMTP_NO_REPLY_CODE;
-    // The limit of the wait in progress, and whether a closed connection ends it at once (both
-    // changed only for the reply to the end of data).
-    DWORD m_dwWaitLimit = SMTP_REPLY_TIMEOUT_MS;
-    BOOL m_bEndWaitOnClose = FALSE;
+    // TRUE while the reply to the end of data is awaited: the wait may last
+    // SMTP_END_OF_DATA_TIMEOUT_MS, and a closed connection ends it at once.
+    BOOL m_bAwaitingEndOfData = FALSE;
     // Bytes of message data sent so far (for the transcript).
     std::size_t m_nDataBytes = 0;
 

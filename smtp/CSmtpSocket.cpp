@@ -85,10 +85,7 @@ BOOL CSmtpSocket::Connect(const sockaddr* address, socklen_t length) {
 
 BOOL CSmtpSocket::AwaitConnection() {
     pollfd entry{m_hSocket, POLLOUT, 0};
-    const int timeout = m_dwSendTimeout > INT_MAX ? INT_MAX : static_cast<int>(m_dwSendTimeout);
-    int ready;
-    while ((ready = poll(&entry, 1, timeout)) == SOCKET_ERROR && errno == EINTR) {
-    }
+    const int ready = PollHandle(entry, m_dwSendTimeout);
     int error = 0;
     socklen_t size = sizeof error;
     if (ready == 0) {
@@ -138,10 +135,7 @@ BOOL CSmtpSocket::WaitReadable(BOOL& readable, DWORD milliseconds) {
         return FALSE;
     }
     pollfd entry{m_hSocket, POLLIN, 0};
-    int timeout = milliseconds > INT_MAX ? INT_MAX : static_cast<int>(milliseconds);
-    int ready;
-    while ((ready = poll(&entry, 1, timeout)) == SOCKET_ERROR && errno == EINTR) {
-    }
+    const int ready = PollHandle(entry, milliseconds);
     if (ready == SOCKET_ERROR) {
         SetLastErrorFromErrno(errno);
         return FALSE;
@@ -152,6 +146,14 @@ BOOL CSmtpSocket::WaitReadable(BOOL& readable, DWORD milliseconds) {
     }
     readable = (ready > 0 && (entry.revents & (POLLIN | POLLHUP | POLLERR))) ? TRUE : FALSE;
     return TRUE;
+}
+
+int CSmtpSocket::PollHandle(pollfd& entry, DWORD milliseconds) {
+    const int timeout = milliseconds > INT_MAX ? INT_MAX : static_cast<int>(milliseconds);
+    int ready;
+    while ((ready = poll(&entry, 1, timeout)) == SOCKET_ERROR && errno == EINTR) {
+    }
+    return ready;
 }
 
 void CSmtpSocket::Close() {

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstddef>
+#include <poll.h>
 #include <sys/socket.h>
 
 #include "platform/Types.h"
@@ -80,6 +81,9 @@ public:
 private:
     // Waits for a connection whose connect was interrupted: its outcome, as Connect reports it.
     BOOL AwaitConnection();
+    // poll() on `entry` for up to `milliseconds`, started again when a signal cuts it short: its
+    // result (SOCKET_ERROR with the reason in errno).
+    static int PollHandle(pollfd& entry, DWORD milliseconds);
 
     int m_hSocket = INVALID_SOCKET;
     DWORD m_dwSendTimeout = SMTP_SEND_TIMEOUT_MS;
