@@ -14,8 +14,6 @@ namespace {
 
 using Table = std::map<std::string, std::string>;
 
-std::string Utf8(const char8_t* text) { return reinterpret_cast<const char*>(text); }
-
 TEST(CommandLineOptionsTest, Scans) {
     const std::pair<std::string, Table> cases[] = {
         {"fp /INIFILE:C:\\Jobs\\A.ini", {{"inifile", "C:\\Jobs\\A.ini"}}},

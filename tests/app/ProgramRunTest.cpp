@@ -44,9 +44,8 @@ TEST_F(ProgramRunTest, JobFileResolutionAndTheRunLog) {
     Run({"/IniFile:", "-other:x"});
     std::filesystem::create_directories(Work("jobs dir"));  // from here, not beside the program
     Run({"-inifile:jobs dir"});                             // a directory exists but reads empty
-    WriteFile(Work("bom.ini"), "\xEF\xBB\xBF" + std::string(reinterpret_cast<const char*>(
-                                                    u8"[SMTP]\nServer=経理部\n[Address]\n"
-                                                    u8"FromName=n\nFromAddress=a\nTo=\n")));
+    WriteFile(Work("bom.ini"), "\xEF\xBB\xBF" + Utf8(u8"[SMTP]\nServer=経理部\n[Address]\n"
+                                                     u8"FromName=n\nFromAddress=a\nTo=\n"));
     Run({"-inifile:bom.ini"});
     EXPECT_EQ(RunLog(),
               "[stamp][stamp]Not Exist ini file\n"
@@ -56,7 +55,7 @@ TEST_F(ProgramRunTest, JobFileResolutionAndTheRunLog) {
     EXPECT_FALSE(std::filesystem::exists(Work("log")));
     // Beside an executable in a directory with a UTF-8 name (テスト ends in a byte 0x88 that looks
     // like a lead byte): the job and the run log are looked for there, not one level up.
-    const std::string utf8Bin = dir_.Path(reinterpret_cast<const char*>(u8"bin/テスト"));
+    const std::string utf8Bin = dir_.Path(Utf8(u8"bin/テスト"));
     std::filesystem::create_directories(utf8Bin);
     std::filesystem::copy_file(program_, utf8Bin + "/fernpost");
     EXPECT_EQ(RunProgram({utf8Bin + "/fernpost"}, Work("")).status, 0);
@@ -69,7 +68,7 @@ TEST_F(ProgramRunTest, WorkedExampleGoesOutByteForByte) {
     WriteFile(Work("body.txt"), "Hello\r\n.Bye");
     // The trail bytes 0x5C of ソ and 表 separate nothing, nor does a UTF-8 directory name swallow
     // the '/' after it (テ is E3 83 86, and 0x86 looks like a lead byte).
-    const std::string path = Work(reinterpret_cast<const char*>(u8"テ/")) + "ソ表.csv";
+    const std::string path = Work(Utf8(u8"テ/")) + "ソ表.csv";
     WriteFile(path, "x,y\r\n");
     WriteFile(Work("files.txt"), path + "\r\n\r\n" + Work("gone.csv") + "\r\n");
     RunJob({.bcc = "boss", .bodyFile = "body.txt", .attachmentPathFile = "files.txt"});

@@ -12,8 +12,6 @@ namespace {
 
 const std::string SCRIPTS = FERNPOST_SOURCE_DIR "/scripts/";
 
-std::string Utf8(const char8_t* text) { return reinterpret_cast<const char*>(text); }
-
 // The parameter: "" for Postfix's smtpd on port 25, "--postscreen" for postscreen in front of it,
 // which sends a multi-line greeting in two parts and refuses a client that talks too early.
 class PostfixTest : public ProgramTest, public testing::WithParamInterface<std::string> {

@@ -13,8 +13,6 @@
 
 namespace {
 
-std::string Utf8(const char8_t* text) { return reinterpret_cast<const char*>(text); }
-
 // UTF-16 bytes, little- or big-endian.
 std::string Utf16(std::u16string_view text, bool bigEndian) {
     std::string bytes;

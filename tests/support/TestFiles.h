@@ -21,6 +21,9 @@ std::string ReadFile(const std::string& path);
 // Writes `bytes` as the whole file (and the directories above it); fails the test when it cannot.
 void WriteFile(const std::string& path, const std::string& bytes);
 
+// A u8"" literal as bytes (every other literal of the tests is compiled to Shift-JIS).
+inline std::string Utf8(const char8_t* text) { return reinterpret_cast<const char*>(text); }
+
 // `log` with every "[yy/mm/dd hh:mm:ss]" replaced by "[stamp]".
 std::string MaskStamps(const std::string& log);
 
