@@ -1,4 +1,4 @@
-// The send run.
+// The send run, started by the status window's first timer message.
 #include "app/CFernpostDlg.h"
 
 #include <memory>
@@ -8,11 +8,7 @@
 #include "app/RunLog.h"
 #include "job/SendJob.h"
 #include "logging/Transcript.h"
-
-int CFernpostDlg::DoModal() {
-    OnTimer(SEND_RUN_TIMER_ID);
-    return 0;
-}
+#include "platform/FileSystem.h"
 
 void CFernpostDlg::OnTimer(unsigned int timerId) {
     if (timerId != SEND_RUN_TIMER_ID) return;
@@ -24,7 +20,7 @@ void CFernpostDlg::OnTimer(unsigned int timerId) {
 std::string CFernpostDlg::ResolveJobPath() {
     const std::string& option = AfxGetApp()->m_strIniFile;
     if (!option.empty()) return option;
-    return GetModuleDirectory() + "/" + DEFAULT_JOB_FILE;
+    return GetModuleDirectory() + PATH_SEPARATOR + DEFAULT_JOB_FILE;
 }
 
 bool CFernpostDlg::LoadJob(const std::string& path) {

@@ -1,10 +1,9 @@
-// The program's built-in string table.
+// The program's string table (on Windows the resources of the executable, elsewhere built in).
 #pragma once
 
 #include <string>
 
-// String 101: the text of the About item.
-inline constexpr unsigned int IDS_ABOUTBOX = 101;
+#include "res/resource.h"
 
 // The text of the string with that id; the empty text for an id without a string.
 std::string LoadResourceText(unsigned int id);

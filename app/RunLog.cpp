@@ -37,13 +37,13 @@ void WriteLog(const char* format, ...) {
     va_start(args, format);
     std::string text = FormatTextV(format, args);
     va_end(args);
-    AppendRunLogEntry(GetModuleDirectory() + "/" + RUN_LOG_FILE, text);
+    AppendRunLogEntry(GetModuleDirectory() + PATH_SEPARATOR + RUN_LOG_FILE, text);
 }
 
 std::string DirectoryOfPath(std::string_view path) {
     std::size_t lastSeparator = std::string_view::npos;
     for (std::size_t pos = 0; pos < path.size(); pos = ShiftJisNext(path, pos)) {
-        if (path[pos] == '/') lastSeparator = pos;
+        if (path[pos] == PATH_SEPARATOR) lastSeparator = pos;
     }
     return std::string(lastSeparator == std::string_view::npos ? path
                                                                : path.substr(0, lastSeparator));

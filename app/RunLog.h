@@ -8,6 +8,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/TextFormat.h"
+
 // The size at which the run log is rotated: 5 MiB.
 inline constexpr std::uint64_t LOG_ROTATE_SIZE = 5242880;
 inline constexpr const char* RUN_LOG_FILE = "Fernpost.log";
@@ -16,7 +18,7 @@ inline constexpr const char* RUN_LOG_BACKUP_SUFFIX = ".back";
 // Appends one entry to the run log. `format` is a fixed text of the program. The writer never
 // reports a failure: a log that cannot be opened loses the entry, a failed rotation leaves the
 // entry appended to the large file (the next entry tries the move again).
-void WriteLog(const char* format, ...) __attribute__((format(printf, 1, 2)));
+void WriteLog(const char* format, ...) PRINTF_FORMAT(1, 2);
 
 // Appends the stamp and `text` to the run log at `logPath`, rotating it first when due.
 void AppendRunLogEntry(const std::string& logPath, std::string_view text);
@@ -25,5 +27,6 @@ void AppendRunLogEntry(const std::string& logPath, std::string_view text);
 // first success); empty when the executable's path cannot be had.
 std::string GetModuleDirectory();
 
-// The directory part of `path`: up to its last '/', without it; the whole path when it has none.
+// The directory part of `path`: up to its last PATH_SEPARATOR, without it; the whole path when it
+// has none.
 std::string DirectoryOfPath(std::string_view path);

@@ -35,7 +35,7 @@ int CMail::AddAttachment(std::string path) {
     return 1;
 }
 
-BOOL CMail::StartSocketLayer() { return TRUE; }
+BOOL CMail::StartSocketLayer() { return CSmtpSocket::StartUp(); }
 
 namespace {
 

@@ -54,10 +54,10 @@ int JobSettings::Load(const std::string& path) {
             {"Message", "AttachmentPathFile", szAttachmentPathFile, sizeof szAttachmentPathFile},
         };
         // Read once; a file that cannot be read (a directory, say) gives every key empty.
-        std::string contents;
-        if (!ReadProfileFile(path, contents)) contents.clear();
+        CProfileFile file;
+        file.Open(path);
         for (const KeyField& item : mandatory) {
-            std::string value = FindProfileValue(item.section, item.key, contents);
+            std::string value = file.GetText(item.section, item.key);
             if (value.empty()) {
                 missing = FormatText("%s:%s", item.section, item.key);
                 result = JOB_FILE_INVALID;
@@ -67,8 +67,7 @@ int JobSettings::Load(const std::string& path) {
         }
         if (result == JOB_FILE_LOADED) {
             for (const KeyField& item : optional) {
-                CopyValue(FindProfileValue(item.section, item.key, contents), item.field,
-                          item.width);
+                CopyValue(file.GetText(item.section, item.key), item.field, item.width);
             }
         }
     }

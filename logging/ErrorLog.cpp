@@ -24,7 +24,7 @@ std::FILE* OpenErrorLog(const std::string& path) {
 
 void WriteErrorLog(const char* fileName, const char* format, ...) {
     int savedErrno = errno;
-    std::string path = std::string(ERROR_LOG_DIRECTORY) + "/" + fileName;
+    std::string path = std::string(ERROR_LOG_DIRECTORY) + PATH_SEPARATOR + fileName;
     std::FILE* file = OpenErrorLog(path);
     if (file != nullptr) {
         va_list args;

@@ -202,11 +202,11 @@ std::string FormatZoneText(long offsetMinutes) {
                       magnitude % MINUTES_PER_HOUR);
 }
 
-std::string FormatDateText(const std::tm& local) {
+std::string FormatDateText(const LocalTime& local) {
     return FormatText("%s, %02d %s %04ld %02d:%02d:%02d ",
                       DAY_NAMES[WrapIndex(local.tm_wday, DAYS_PER_WEEK)], local.tm_mday,
                       MONTH_NAMES[WrapIndex(local.tm_mon, MONTHS_PER_YEAR)],
                       static_cast<long>(local.tm_year) + TM_BASE_YEAR, local.tm_hour, local.tm_min,
                       local.tm_sec) +
-           FormatZoneText(local.tm_gmtoff / SECONDS_PER_MINUTE);
+           FormatZoneText(local.utcOffsetSeconds / SECONDS_PER_MINUTE);
 }

@@ -9,6 +9,7 @@
 
 #include "message/CSmtpAddress.h"
 #include "message/CSmtpAttachment.h"
+#include "platform/Clock.h"
 #include "platform/Types.h"
 
 enum RecipientKind { RECIPIENT_TO = 0, RECIPIENT_CC = 1, RECIPIENT_BCC = 2 };
@@ -73,5 +74,6 @@ public:
 // "+hhmm" or "-hhmm" for a UTC offset in minutes (east positive): 540 -> "+0900", -210 -> "-0330".
 std::string FormatZoneText(long offsetMinutes);
 
-// "Sat, 05 Dec 2026 23:00:29 +0900": English day and month names, the zone from `local.tm_gmtoff`.
-std::string FormatDateText(const std::tm& local);
+// "Sat, 05 Dec 2026 23:00:29 +0900": English day and month names, the zone from
+// `local.utcOffsetSeconds`.
+std::string FormatDateText(const LocalTime& local);

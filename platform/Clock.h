@@ -1,25 +1,31 @@
 // Time sources: local wall-clock time for log stamps and the Date header, and the wrapping
-// 32-bit millisecond tick counter of the reply wait. Both can be replaced by tests.
+// 32-bit millisecond tick counter of the reply wait (on Windows the system's GetTickCount and
+// Sleep).
 #pragma once
 
 #include <ctime>
 
 #include "platform/Types.h"
 
-// The local time now, with tm_gmtoff holding the UTC offset in force (daylight time included).
-std::tm LocalTimeNow();
+// A local time and the offset from UTC in force at that time (daylight time included).
+struct LocalTime : std::tm {
+    long utcOffsetSeconds = 0;
+};
 
-// Milliseconds from a monotonic clock, as a 32-bit value that wraps around.
-DWORD GetTickCount();
+// The local time now. Can be replaced by tests.
+LocalTime LocalTimeNow();
 
 // Milliseconds from `start` to `now` of the tick counter; a wrap in between does no harm.
 constexpr DWORD TickElapsed(DWORD start, DWORD now) { return now - start; }
 
+#ifndef _WIN32
+// Milliseconds from a monotonic clock, as a 32-bit value that wraps around.
+DWORD GetTickCount();
+
 // Pauses the calling thread for `milliseconds`.
 void Sleep(DWORD milliseconds);
+#endif
 
-// Test hooks: replace the sources (nullptr restores the real ones).
-using LocalTimeSource = std::tm (*)();
-using TickSource = DWORD (*)();
+// Test hook: replaces the local time source (nullptr restores the real one).
+using LocalTimeSource = LocalTime (*)();
 void SetLocalTimeSource(LocalTimeSource source);
-void SetTickSource(TickSource source);

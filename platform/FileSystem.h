@@ -1,11 +1,18 @@
 // File-system facilities the program relies on: existence tests, sizes, moves, directories.
-// Failures are reported by results; the reason is left in errno.
+// Failures are reported by results; the reason is left in errno (on Windows the last error).
 #pragma once
 
 #include <cstdint>
 #include <cstdio>
 #include <optional>
 #include <string>
+
+// The separator of the folders of a path.
+#ifdef _WIN32
+inline constexpr char PATH_SEPARATOR = '\\';
+#else
+inline constexpr char PATH_SEPARATOR = '/';
+#endif
 
 // True when anything (file, directory, FIFO...) exists at `path` (stat succeeds). The
 // existence test of the job file and of attachment-list lines.

@@ -1,10 +1,12 @@
 // The thread's last-error value: the reason for the most recent failure, set by the layer that
 // found it and read by the layer that writes the log entry. Codes the program sets itself are
-// named here; socket failures carry Winsock numbers (see WinsockError.h).
+// named here; socket failures carry Winsock numbers (see WinsockError.h). On Windows the value,
+// its two calls and the codes are the system's own.
 #pragma once
 
 #include "platform/Types.h"
 
+#ifndef _WIN32
 constexpr DWORD ERROR_INVALID_DATA = 13;     // malformed recipient list
 constexpr DWORD ERROR_BAD_COMMAND = 22;      // a command not answered as expected
 constexpr DWORD WSAEINVAL = 10022;           // server name not resolvable
@@ -16,3 +18,4 @@ void SetLastError(DWORD code);
 
 // Returns the calling thread's last-error value (0 before anything set it).
 DWORD GetLastError();
+#endif

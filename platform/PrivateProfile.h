@@ -1,4 +1,5 @@
-// The INI reader of the job file: the value of a key in a section, read as bytes.
+// The INI reader of the job file: the value of a key in a section, read as bytes. On Windows it
+// is the system's own; the rules below are those of the Linux reader, which gives the same values.
 //
 // A file that starts with a byte-order mark (UTF-8, UTF-16) is first converted to code page 932
 // (platform/CodePage932.h); other files are taken as they are. Lines end at LF, CR LF or a lone
@@ -18,16 +19,27 @@
 // The longest value the reader yields (its buffer holds 512 bytes with the terminator).
 inline constexpr std::size_t PROFILE_VALUE_MAX = 511;
 
-// The value of `key` in `section` of the file at `path`, cut to PROFILE_VALUE_MAX bytes without
-// splitting a two-byte Shift-JIS character. A missing file (or a directory), section or key
-// gives the empty text.
+// A job file whose values are read: on Windows each value by the system's reader
+// (GetPrivateProfileStringA), elsewhere by this reader from the file read once.
+class CProfileFile {
+public:
+    // Prepares the file at `path` for reading. False when it cannot be read (a missing file, a
+    // directory): every value is then empty.
+    bool Open(const std::string& path);
+
+    // The value of `key` in `section`, cut to PROFILE_VALUE_MAX bytes without splitting a
+    // two-byte Shift-JIS character; the empty text for a missing section or key.
+    std::string GetText(const std::string& section, const std::string& key) const;
+
+private:
+    // The file's text (converted to code page 932) or, on Windows, its full path.
+    std::string m_strSource;
+};
+
+// The value of `key` in `section` of the file at `path` (CProfileFile::GetText).
 std::string GetPrivateProfileText(const std::string& section, const std::string& key,
                                   const std::string& path);
 
-// The same, from an INI text already in memory (converted to code page 932).
+// This reader on an INI text already in memory (converted to code page 932). Not on Windows.
 std::string FindProfileValue(const std::string& section, const std::string& key,
                              const std::string& contents);
-
-// Reads the regular file at `path` into `contents`, converted to code page 932 when it starts
-// with a byte-order mark. False when it cannot be opened or read.
-bool ReadProfileFile(const std::string& path, std::string& contents);

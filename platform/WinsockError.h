@@ -5,6 +5,8 @@
 
 #include "platform/Types.h"
 
+#ifndef _WIN32  // Windows has the numbers (winerror.h) and sockets that report them
+
 // A message longer than the reader accepts (WSAEMSGSIZE); set by the reply reader itself.
 constexpr DWORD WSAEMSGSIZE = 10040;
 // Memory for a received text could not be had (WSAENOBUFS); set by the reply reader itself.
@@ -21,3 +23,4 @@ DWORD WinsockErrorFromErrno(int errnoValue);
 // The socket layer calls it right after a failed socket call, so GetLastError() gives the
 // Winsock number of the reason.
 void SetLastErrorFromErrno(int errnoValue);
+#endif

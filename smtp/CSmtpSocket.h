@@ -5,15 +5,22 @@
 #pragma once
 
 #include <cstddef>
-#include <poll.h>
-#include <sys/socket.h>
 
 #include "platform/Types.h"
 
+#ifdef _WIN32
+#include <ws2tcpip.h>  // socklen_t; INVALID_SOCKET and SOCKET_ERROR come from winsock2.h
+using SocketHandle = SOCKET;
+#else
+#include <poll.h>
+#include <sys/socket.h>
+
+using SocketHandle = int;
 // The handle value of "no socket" (all bits set).
 inline constexpr int INVALID_SOCKET = -1;
 // The result of a failed Receive.
 inline constexpr int SOCKET_ERROR = -1;
+#endif
 // How long one send may wait for the server to take any data: the three minutes RFC 5321
 // (4.5.3.2.5) gives a client for each send of the data block. A server that stops reading then
 // fails the send instead of blocking the run for ever.
@@ -21,6 +28,14 @@ inline constexpr DWORD SMTP_SEND_TIMEOUT_MS = 3 * 60 * 1000;
 
 class CSmtpSocket {
 public:
+    // Starts the platform's socket layer for the process (on Windows WSAStartup, version 2.2;
+    // elsewhere nothing). FALSE when it cannot be started.
+    static BOOL StartUp();
+
+    // The local host's name into `name` (capacity `size`, terminated): FALSE when it cannot be
+    // had. Needs the socket layer started.
+    static BOOL GetHostName(char* name, int size);
+
     // No socket; makes no platform call.
     CSmtpSocket() = default;
     // Closes the socket if one is open.
@@ -76,15 +91,17 @@ public:
     void Close();
 
     // The platform handle, INVALID_SOCKET when none is open.
-    int Handle() const { return m_hSocket; }
+    SocketHandle Handle() const { return m_hSocket; }
 
 private:
     // Waits for a connection whose connect was interrupted: its outcome, as Connect reports it.
     BOOL AwaitConnection();
+#ifndef _WIN32
     // poll() on `entry` for up to `milliseconds`, started again when a signal cuts it short: its
     // result (SOCKET_ERROR with the reason in errno).
     static int PollHandle(pollfd& entry, DWORD milliseconds);
+#endif
 
-    int m_hSocket = INVALID_SOCKET;
+    SocketHandle m_hSocket = INVALID_SOCKET;
     DWORD m_dwSendTimeout = SMTP_SEND_TIMEOUT_MS;
 };

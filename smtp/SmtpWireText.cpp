@@ -1,9 +1,8 @@
 // The wire texts of the SMTP client.
 #include "smtp/SmtpWireText.h"
 
-#include <unistd.h>
-
 #include "message/JapaneseText.h"
+#include "smtp/CSmtpSocket.h"
 #include "platform/TextFormat.h"
 
 namespace {
@@ -52,7 +51,7 @@ std::string ChooseHeloName(const char* hostName) {
 
 std::string LocalHeloName() {
     char name[HOST_NAME_BUFFER_SIZE] = {};
-    if (gethostname(name, sizeof name - 1) != 0) return ChooseHeloName(nullptr);
+    if (!CSmtpSocket::GetHostName(name, sizeof name - 1)) return ChooseHeloName(nullptr);
     return ChooseHeloName(name);
 }
 

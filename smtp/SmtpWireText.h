@@ -49,7 +49,7 @@ std::string FormatRefusedRecipientEntry(const std::string& displayName);
 // stand in a command line (a control character, a blank or a non-ASCII byte).
 std::string ChooseHeloName(const char* hostName);
 
-// The local host name for HELO (gethostname), or HELO_FALLBACK_NAME.
+// The local host name for HELO (CSmtpSocket::GetHostName), or HELO_FALLBACK_NAME.
 std::string LocalHeloName();
 
 // Every line end of `text` (CR LF, a lone LF or a lone CR) as CR LF: SMTP data carries no bare

@@ -119,12 +119,12 @@ TEST(BuildHeaderTest, LongAddressListsFoldBeforeTheLineLimit) {
 }
 
 TEST(FormatDateTextTest, FieldsAndZones) {
-    std::tm t{};
+    LocalTime t{};
     t.tm_year = 99, t.tm_mon = 11, t.tm_mday = 31, t.tm_wday = 5, t.tm_hour = 23, t.tm_sec = 5;
     const std::pair<long, std::string> zones[] = {
         {0, "+0000"}, {-210 * 60, "-0330"}, {345 * 60, "+0545"}, {-12 * 3600, "-1200"}};
     for (const auto& [offset, zone] : zones) {
-        t.tm_gmtoff = offset;
+        t.utcOffsetSeconds = offset;
         EXPECT_EQ(FormatDateText(t), "Fri, 31 Dec 1999 23:00:05 " + zone);
     }
 }

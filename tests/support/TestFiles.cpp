@@ -62,10 +62,10 @@ std::string MaskStamps(const std::string& log) {
 }
 
 namespace {
-std::tm FixedMoment() {
-    std::tm t{};
+LocalTime FixedMoment() {
+    LocalTime t{};
     t.tm_year = 126, t.tm_mon = 0, t.tm_mday = 5, t.tm_wday = 1;
-    t.tm_hour = 7, t.tm_min = 8, t.tm_sec = 9, t.tm_gmtoff = 9 * 3600;
+    t.tm_hour = 7, t.tm_min = 8, t.tm_sec = 9, t.utcOffsetSeconds = 9 * 3600;
     return t;
 }
 }  // namespace

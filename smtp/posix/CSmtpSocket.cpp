@@ -38,6 +38,12 @@ BOOL LookUpIPv4Address(const char* host, in_addr& address) {
 
 }  // namespace
 
+BOOL CSmtpSocket::StartUp() { return TRUE; }
+
+BOOL CSmtpSocket::GetHostName(char* name, int size) {
+    return gethostname(name, static_cast<std::size_t>(size)) == 0 ? TRUE : FALSE;
+}
+
 CSmtpSocket::~CSmtpSocket() { Close(); }
 
 BOOL CSmtpSocket::Create() {

@@ -7,16 +7,18 @@
 namespace {
 
 LocalTimeSource g_localTimeSource = nullptr;
-TickSource g_tickSource = nullptr;
 
-std::tm SystemLocalTime() {
+LocalTime SystemLocalTime() {
     std::time_t now = std::time(nullptr);
-    std::tm local{};
+    LocalTime local{};
     localtime_r(&now, &local);
+    local.utcOffsetSeconds = local.tm_gmtoff;
     return local;
 }
 
-DWORD SystemTickCount() {
+}  // namespace
+
+DWORD GetTickCount() {
     timespec now{};
     clock_gettime(CLOCK_MONOTONIC, &now);
     unsigned long long ms = static_cast<unsigned long long>(now.tv_sec) * 1000ULL +
@@ -24,11 +26,7 @@ DWORD SystemTickCount() {
     return static_cast<DWORD>(ms);  // keeps the low 32 bits: the counter wraps
 }
 
-}  // namespace
-
-std::tm LocalTimeNow() { return g_localTimeSource ? g_localTimeSource() : SystemLocalTime(); }
-
-DWORD GetTickCount() { return g_tickSource ? g_tickSource() : SystemTickCount(); }
+LocalTime LocalTimeNow() { return g_localTimeSource ? g_localTimeSource() : SystemLocalTime(); }
 
 void Sleep(DWORD milliseconds) {
     timespec pause{static_cast<time_t>(milliseconds / 1000),
@@ -38,5 +36,3 @@ void Sleep(DWORD milliseconds) {
 }
 
 void SetLocalTimeSource(LocalTimeSource source) { g_localTimeSource = source; }
-
-void SetTickSource(TickSource source) { g_tickSource = source; }
