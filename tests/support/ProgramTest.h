@@ -1,6 +1,6 @@
 // The program as a process: a run with a time limit, a job file's text, and the fixture of tests
 // that run a copy of the program in <temp>/bin (where its run log goes) from <temp>/work (where
-// its error log goes).
+// its error log goes): the Linux build, or the Windows build under Wine.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -27,16 +27,28 @@ struct Job {
     std::string Ini() const;
 };
 
+// The Windows build's fernpost.exe, run under Wine in place of the Linux build, when the
+// environment's FERNPOST_WINDOWS_PROGRAM names it; null otherwise.
+const char* WindowsProgram();
+
+// The name under which a file that a job names by `path` (Shift-JIS) is kept on the disk: the
+// same bytes, or under Wine, which keeps Windows names in UTF-8, the path converted.
+std::string OnDisk(const std::string& path);
+
 class ProgramTest : public testing::Test {
 public:
     ProgramTest();
+    ~ProgramTest() override;
+    // The command line that runs the program at `program` (through Wine for the Windows build).
+    static std::vector<std::string> Command(const std::string& program);
     // Runs the program; expects it to end by itself, silent, with status 0.
     void Run(const std::vector<std::string>& arguments);
     // Writes `job` to work/job.ini and runs the program on it.
     void RunJob(const Job& job);
     std::string Work(const std::string& name) const { return dir_.Path("work/" + name); }
-    std::string RunLog() const { return MaskStamps(ReadFile(dir_.Path("bin/Fernpost.log"))); }
-    std::string ErrorLog() const { return MaskStamps(ReadFile(Work("log/Fernpost.err"))); }
+    // The logs, their line ends as on Linux (Windows writes each "\n" as CR LF).
+    std::string RunLog() const;
+    std::string ErrorLog() const;
 
     TempDir dir_;
     std::string program_;
