@@ -9,6 +9,7 @@
 #include "logging/LogStamp.h"
 #include "platform/Clock.h"
 #include "platform/FileSystem.h"
+#include "platform/LastError.h"
 #include "platform/TextFormat.h"
 
 namespace {
@@ -23,7 +24,9 @@ std::FILE* OpenErrorLog(const std::string& path) {
 }  // namespace
 
 void WriteErrorLog(const char* fileName, const char* format, ...) {
-    int savedErrno = errno;
+    // Writing the entry must not change the reason it reports: file calls set both values.
+    const int savedErrno = errno;
+    const DWORD savedLastError = GetLastError();
     std::string path = std::string(ERROR_LOG_DIRECTORY) + PATH_SEPARATOR + fileName;
     std::FILE* file = OpenErrorLog(path);
     if (file != nullptr) {
@@ -35,4 +38,5 @@ void WriteErrorLog(const char* fileName, const char* format, ...) {
         std::fclose(file);
     }
     errno = savedErrno;
+    SetLastError(savedLastError);
 }

@@ -7,10 +7,11 @@
 // the trail byte of a two-byte character, trimmed of blanks and tabs ("[ SMTP ]" opens SMTP,
 // "[SMTP] note ] more" a section "SMTP] note"); a line starting with '[' without ']' is ignored,
 // so the keys after it stay in the section before it. A key line is key '=' value, both trimmed
-// of blanks and tabs; a line without '=' is no key, and a line whose first non-blank character
-// is ';' is a comment. Keys before any section belong to none. Section and key names compare
-// without regard to ASCII letter case; the first section of a name and the first key within it
-// win. A value ends at a NUL byte and loses a matching pair of enclosing double or single quotes.
+// of blanks and tabs; a line without '=' is a key with an empty value, and a line whose first
+// non-blank character is ';' is a comment. Keys before any section belong to none. Section and key
+// names compare without regard to ASCII letter case; the first section of a name and the first key
+// within it win. A value ends at a NUL byte and loses a matching pair of enclosing double or single
+// quotes.
 #pragma once
 
 #include <cstddef>

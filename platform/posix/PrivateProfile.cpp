@@ -56,10 +56,9 @@ ParsedLine ParseLine(std::string_view line) {
         return parsed;
     }
     std::size_t equals = line.find('=');
-    if (equals == std::string_view::npos) return parsed;
     parsed.kind = LineKind::Key;
-    parsed.name = Trim(line.substr(0, equals));
-    parsed.value = line.substr(equals + 1);
+    parsed.name = Trim(line.substr(0, equals));  // a line without '=' is a key without a value
+    if (equals != std::string_view::npos) parsed.value = line.substr(equals + 1);
     return parsed;
 }
 

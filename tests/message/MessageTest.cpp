@@ -49,7 +49,8 @@ TEST(ParseRecipientsTest, Cases) {
         EXPECT_EQ(GetLastError(), c.whole ? 0u : ERROR_INVALID_DATA) << c.text;
         if (!c.whole)
             log += FIXED_STAMP +
-                   std::string(" An error occurred while parsing the recipients string\n");
+                   std::string(" An error occurred while parsing the recipients string") +
+                   LOG_NEWLINE;
     }
     EXPECT_EQ(ReadFile("log/Fernpost.err"), log);
 }

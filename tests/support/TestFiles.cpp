@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <random>
 #include <cctype>
 
 #include "platform/Clock.h"
@@ -14,9 +15,10 @@
 namespace fs = std::filesystem;
 
 TempDir::TempDir(bool enter) {
-    std::string pattern = (fs::temp_directory_path() / "fernpost-test-XXXXXX").string();
-    if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("no temporary directory");
-    path_ = pattern;
+    std::random_device random;
+    do {
+        path_ = (fs::temp_directory_path() / ("fernpost-test-" + std::to_string(random()))).string();
+    } while (!fs::create_directory(path_));
     if (enter) {
         previous_ = fs::current_path().string();
         fs::current_path(path_);

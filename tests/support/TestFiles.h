@@ -24,6 +24,13 @@ void WriteFile(const std::string& path, const std::string& bytes);
 // A u8"" literal as bytes (every other literal of the tests is compiled to Shift-JIS).
 inline std::string Utf8(const char8_t* text) { return reinterpret_cast<const char*>(text); }
 
+// The line end of a log entry's "\n": Windows writes its text-file logs with CR LF.
+#ifdef _WIN32
+inline constexpr const char* LOG_NEWLINE = "\r\n";
+#else
+inline constexpr const char* LOG_NEWLINE = "\n";
+#endif
+
 // `log` with every "[yy/mm/dd hh:mm:ss]" replaced by "[stamp]".
 std::string MaskStamps(const std::string& log);
 
