@@ -15,3 +15,7 @@ file(GLOB sources CONFIGURE_DEPENDS
 add_executable(fernpost_tests ${sources} ${CMAKE_SOURCE_DIR}/res/fernpost.rc)
 target_include_directories(fernpost_tests PRIVATE ${CMAKE_SOURCE_DIR} ${CMAKE_CURRENT_SOURCE_DIR})
 target_link_libraries(fernpost_tests PRIVATE fernpost_app gtest_main)
+
+add_executable(show_about WIN32 ${CMAKE_CURRENT_SOURCE_DIR}/win/ShowAboutBox.cpp
+                                ${CMAKE_SOURCE_DIR}/res/fernpost.rc)
+target_link_libraries(show_about PRIVATE fernpost_app)

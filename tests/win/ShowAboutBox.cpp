@@ -1,0 +1,9 @@
+// Shows the program's About box until it is closed, for the README's screenshot
+// (scripts/screenshots): the box opens from the status window only in its first 100 ms.
+#include "app/win/CAboutDlg.h"
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+    CAboutDlg about;
+    about.DoModal();
+    return 0;
+}
