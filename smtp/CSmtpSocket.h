@@ -12,6 +12,9 @@
 #include <ws2tcpip.h>  // socklen_t; INVALID_SOCKET and SOCKET_ERROR come from winsock2.h
 using SocketHandle = SOCKET;
 #else
+#include <arpa/inet.h>
+#include <netdb.h>
+#include <netinet/in.h>
 #include <poll.h>
 #include <sys/socket.h>
 

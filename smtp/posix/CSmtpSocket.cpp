@@ -15,36 +15,11 @@
 #include "platform/LastError.h"
 #include "platform/WinsockError.h"
 
-namespace {
-
-// Looks `host` up as a host name: the first IPv4 address, or FALSE.
-BOOL LookUpIPv4Address(const char* host, in_addr& address) {
-    addrinfo hints{};
-    hints.ai_family = AF_INET;
-    hints.ai_socktype = SOCK_STREAM;
-    addrinfo* found = nullptr;
-    if (getaddrinfo(host, nullptr, &hints, &found) != 0 || found == nullptr) return FALSE;
-    BOOL result = FALSE;
-    for (const addrinfo* entry = found; entry != nullptr; entry = entry->ai_next) {
-        if (entry->ai_family == AF_INET && entry->ai_addrlen >= sizeof(sockaddr_in)) {
-            address = reinterpret_cast<const sockaddr_in*>(entry->ai_addr)->sin_addr;
-            result = TRUE;
-            break;
-        }
-    }
-    freeaddrinfo(found);
-    return result;
-}
-
-}  // namespace
-
 BOOL CSmtpSocket::StartUp() { return TRUE; }
 
 BOOL CSmtpSocket::GetHostName(char* name, int size) {
     return gethostname(name, static_cast<std::size_t>(size)) == 0 ? TRUE : FALSE;
 }
-
-CSmtpSocket::~CSmtpSocket() { Close(); }
 
 BOOL CSmtpSocket::Create() {
     Close();
@@ -59,23 +34,6 @@ BOOL CSmtpSocket::Create() {
                         static_cast<suseconds_t>(m_dwSendTimeout % 1000) * 1000};
     setsockopt(m_hSocket, SOL_SOCKET, SO_SNDTIMEO, &sendTimeout, sizeof sendTimeout);
     return TRUE;
-}
-
-BOOL CSmtpSocket::Connect(const char* host, int port) {
-    sockaddr_in address;
-    std::memset(&address, 0, sizeof address);
-    address.sin_family = AF_INET;
-    address.sin_port = htons(static_cast<std::uint16_t>(port));
-    if (host == nullptr) {
-        SetLastError(WSAEINVAL);
-        return FALSE;
-    }
-    address.sin_addr.s_addr = inet_addr(host);
-    if (address.sin_addr.s_addr == INADDR_NONE && !LookUpIPv4Address(host, address.sin_addr)) {
-        SetLastError(WSAEINVAL);
-        return FALSE;
-    }
-    return Connect(reinterpret_cast<const sockaddr*>(&address), sizeof address);
 }
 
 BOOL CSmtpSocket::Connect(const sockaddr* address, socklen_t length) {
@@ -132,8 +90,6 @@ int CSmtpSocket::Receive(void* buffer, int length) {
     }
     return static_cast<int>(count);
 }
-
-BOOL CSmtpSocket::PollReadable(BOOL& readable) { return WaitReadable(readable, 0); }
 
 BOOL CSmtpSocket::WaitReadable(BOOL& readable, DWORD milliseconds) {
     if (m_hSocket == INVALID_SOCKET) {

@@ -20,18 +20,6 @@ BOOL Failed() {
     return FALSE;
 }
 
-// Looks `host` up as a host name: the first IPv4 address, or FALSE.
-BOOL LookUpIPv4Address(const char* host, in_addr& address) {
-    addrinfo hints{};
-    hints.ai_family = AF_INET;
-    hints.ai_socktype = SOCK_STREAM;
-    addrinfo* found = nullptr;
-    if (getaddrinfo(host, nullptr, &hints, &found) != 0 || found == nullptr) return FALSE;
-    address = reinterpret_cast<const sockaddr_in*>(found->ai_addr)->sin_addr;
-    freeaddrinfo(found);
-    return TRUE;
-}
-
 }  // namespace
 
 BOOL CSmtpSocket::StartUp() {
@@ -42,8 +30,6 @@ BOOL CSmtpSocket::StartUp() {
 BOOL CSmtpSocket::GetHostName(char* name, int size) {
     return gethostname(name, size) == 0 ? TRUE : FALSE;
 }
-
-CSmtpSocket::~CSmtpSocket() { Close(); }
 
 BOOL CSmtpSocket::Create() {
     Close();
@@ -56,23 +42,6 @@ BOOL CSmtpSocket::Create() {
     setsockopt(m_hSocket, SOL_SOCKET, SO_SNDTIMEO, reinterpret_cast<const char*>(&sendTimeout),
                sizeof sendTimeout);
     return TRUE;
-}
-
-BOOL CSmtpSocket::Connect(const char* host, int port) {
-    sockaddr_in address;
-    std::memset(&address, 0, sizeof address);
-    address.sin_family = AF_INET;
-    address.sin_port = htons(static_cast<u_short>(port));
-    if (host == nullptr) {
-        SetLastError(WSAEINVAL);
-        return FALSE;
-    }
-    address.sin_addr.s_addr = inet_addr(host);
-    if (address.sin_addr.s_addr == INADDR_NONE && !LookUpIPv4Address(host, address.sin_addr)) {
-        SetLastError(WSAEINVAL);
-        return FALSE;
-    }
-    return Connect(reinterpret_cast<const sockaddr*>(&address), sizeof address);
 }
 
 BOOL CSmtpSocket::Connect(const sockaddr* address, socklen_t length) {
@@ -99,8 +68,6 @@ int CSmtpSocket::Receive(void* buffer, int length) {
     if (count == SOCKET_ERROR) Failed();
     return count;
 }
-
-BOOL CSmtpSocket::PollReadable(BOOL& readable) { return WaitReadable(readable, 0); }
 
 BOOL CSmtpSocket::WaitReadable(BOOL& readable, DWORD milliseconds) {
     if (m_hSocket == INVALID_SOCKET) {
