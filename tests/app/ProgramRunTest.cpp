@@ -71,11 +71,11 @@ TEST_F(ProgramRunTest, WorkedExampleGoesOutByteForByte) {
     ScriptedSmtpServer server;
     WriteFile(Work("body.txt"), "Hello\r\n.Bye");
     // The trail bytes 0x5C of ソ and 表 separate nothing, nor does a UTF-8 directory name swallow
-    // the '/' after it (テ is E3 83 86, and 0x86 looks like a lead byte: Linux only, since Wine
-    // reads the list's bytes as Shift-JIS).
-    const std::string path = Work(WindowsProgram() ? "" : Utf8(u8"テ/")) + "ソ表.csv";
-    WriteFile(OnDisk(path), "x,y\r\n");
-    WriteFile(Work("files.txt"), path + "\r\n\r\n" + Work("gone.csv") + "\r\n");
+    // the '/' after it (テ is E3 83 86, and 0x86 looks like a lead byte). Wine reads the list as
+    // Shift-JIS and keeps names in UTF-8 on the disk.
+    const std::string folder = Work(WindowsProgram() ? "" : Utf8(u8"テ/"));
+    WriteFile(folder + (WindowsProgram() ? Utf8(u8"ソ表.csv") : "ソ表.csv"), "x,y\r\n");
+    WriteFile(Work("files.txt"), folder + "ソ表.csv\r\n\r\n" + Work("gone.csv") + "\r\n");
     RunJob({.bcc = "boss", .bodyFile = "body.txt", .attachmentPathFile = "files.txt"});
     EXPECT_EQ(
         MaskDate(server.Received()),

@@ -3,7 +3,6 @@
 
 #include <cstdlib>
 #include <filesystem>
-#include <iconv.h>
 #include <unistd.h>
 
 ProgramResult RunProgram(const std::vector<std::string>& command, const std::string& directory,
@@ -26,19 +25,6 @@ std::string Job::Ini() const {
 }
 
 const char* WindowsProgram() { return std::getenv("FERNPOST_WINDOWS_PROGRAM"); }
-
-std::string OnDisk(const std::string& path) {
-    if (!WindowsProgram()) return path;
-    iconv_t converter = iconv_open("UTF-8", "CP932");
-    std::string utf8(path.size() * 3 / 2 + 1, '\0');
-    char* in = const_cast<char*>(path.data());
-    char* out = utf8.data();
-    std::size_t inLeft = path.size(), outLeft = utf8.size();
-    EXPECT_NE(iconv(converter, &in, &inLeft, &out, &outLeft), static_cast<std::size_t>(-1));
-    iconv_close(converter);
-    utf8.resize(utf8.size() - outLeft);
-    return utf8;
-}
 
 namespace {
 // Wine's server makes the program's sockets: one started in another test's network namespace

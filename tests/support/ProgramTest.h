@@ -31,10 +31,6 @@ struct Job {
 // environment's FERNPOST_WINDOWS_PROGRAM names it; null otherwise.
 const char* WindowsProgram();
 
-// The name under which a file that a job names by `path` (Shift-JIS) is kept on the disk: the
-// same bytes, or under Wine, which keeps Windows names in UTF-8, the path converted.
-std::string OnDisk(const std::string& path);
-
 class ProgramTest : public testing::Test {
 public:
     ProgramTest();

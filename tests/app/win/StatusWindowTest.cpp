@@ -10,17 +10,20 @@
 
 namespace {
 
-const char* const ABOUT_CAPTION = "Fernpostのﾊﾞｰｼﾞｮﾝ情報";
-
 std::string TextOf(HWND window) {
     char text[256] = {};
     GetWindowTextA(window, text, sizeof text);
     return text;
 }
 
-HWND g_statusWindow = nullptr;
+HWND g_status = nullptr;
+// The key that closes the About box once it is open, or its close box or OK button; and what was
+// seen of it.
+constexpr WPARAM CLOSE_BOX = 0, OK_BUTTON = 1;
+WPARAM g_closingKey;
+std::string g_seen;
 
-// The dialog box of this thread open now beside the status window (the About box), or null.
+// The dialog box of this thread open beside the status window (the About box), or null.
 HWND OpenAboutBox() {
     HWND found = nullptr;
     EnumThreadWindows(
@@ -28,8 +31,7 @@ HWND OpenAboutBox() {
         [](HWND window, LPARAM result) {
             char name[16] = {};
             GetClassNameA(window, name, sizeof name);
-            if (window != g_statusWindow && std::string(name) == "#32770" &&
-                IsWindowVisible(window))
+            if (window != g_status && std::string(name) == "#32770" && IsWindowVisible(window))
                 *reinterpret_cast<HWND*>(result) = window;
             return TRUE;
         },
@@ -37,41 +39,29 @@ HWND OpenAboutBox() {
     return found;
 }
 
-// How the About box is closed while it is open, and what was seen of it.
-enum class Closing { OkButton, Enter, Escape, CloseBox };
-Closing g_closing;
-std::string g_seen;
-
+// Closes whatever dialog box opens beside the status window, so that no test can hang on it.
 void CALLBACK CloseAboutBox(HWND, UINT, UINT_PTR timer, DWORD) {
     HWND about = OpenAboutBox();
     if (about == nullptr) return;  // not open yet
     KillTimer(nullptr, timer);
     HWND ok = GetDlgItem(about, IDOK);
     g_seen = TextOf(about) + "|" + TextOf(ok);
-    switch (g_closing) {
-        case Closing::OkButton:
-            PostMessageA(ok, BM_CLICK, 0, 0);
-            break;
-        case Closing::Enter:
-            PostMessageA(ok, WM_KEYDOWN, VK_RETURN, 0);
-            break;
-        case Closing::Escape:
-            PostMessageA(ok, WM_KEYDOWN, VK_ESCAPE, 0);
-            break;
-        case Closing::CloseBox:
-            PostMessageA(about, WM_SYSCOMMAND, SC_CLOSE, 0);
-            break;
-    }
+    if (g_closingKey == CLOSE_BOX)
+        PostMessageA(about, WM_SYSCOMMAND, SC_CLOSE, 0);
+    else if (g_closingKey == OK_BUTTON)
+        PostMessageA(ok, BM_CLICK, 0, 0);
+    else
+        PostMessageA(ok, WM_KEYDOWN, g_closingKey, 0);
 }
 
-// Sends system command `id` to the status window; what was seen of an About box it opened.
-std::string SystemCommand(HWND window, WPARAM id, Closing closing) {
+// Sends system command `id` to the status window: what was seen of an About box it opened.
+std::string SystemCommand(WPARAM id, WPARAM closingKey) {
     g_seen.clear();
-    g_closing = closing;
+    g_closingKey = closingKey;
     const UINT_PTR timer = SetTimer(nullptr, 0, 20, CloseAboutBox);
-    SendMessageA(window, WM_SYSCOMMAND, id, 0);
+    SendMessageA(g_status, WM_SYSCOMMAND, id, 0);
     KillTimer(nullptr, timer);
-    EXPECT_EQ(OpenAboutBox(), nullptr);
+    EXPECT_EQ(OpenAboutBox(), nullptr);  // closed again
     return g_seen;
 }
 
@@ -80,24 +70,22 @@ bool g_hasStatusIcon = false;
 
 // The test's send run: what the status window shows, and its system menu at work.
 void LookAtTheWindow(CFernpostDlg& dialog) {
-    HWND window = g_statusWindow = dialog.m_hWnd;
-    ASSERT_NE(window, nullptr);
+    ASSERT_NE(g_status = dialog.m_hWnd, nullptr);
     EnumChildWindows(
-        window,
+        g_status,
         [](HWND child, LPARAM) {
-            if (SendMessageA(child, STM_GETICON, 0, 0) != 0) {
+            if (SendMessageA(child, STM_GETICON, 0, 0) != 0)
                 g_hasStatusIcon = true;
-            } else {
+            else
                 g_statusText = TextOf(child);
-            }
             return TRUE;
         },
         0);
     EXPECT_NE(dialog.m_hIcon, nullptr);
-    EXPECT_EQ(SendMessageA(window, WM_GETICON, ICON_BIG, 0), LRESULT(dialog.m_hIcon));
-    EXPECT_EQ(SendMessageA(window, WM_GETICON, ICON_SMALL, 0), LRESULT(dialog.m_hIcon));
+    for (WPARAM kind : {ICON_BIG, ICON_SMALL})
+        EXPECT_EQ(SendMessageA(g_status, WM_GETICON, kind, 0), LRESULT(dialog.m_hIcon));
 
-    HMENU menu = GetSystemMenu(window, FALSE);
+    HMENU menu = GetSystemMenu(g_status, FALSE);
     const int last = GetMenuItemCount(menu) - 1;
     char item[128] = {};
     GetMenuStringA(menu, last, item, sizeof item, MF_BYPOSITION);
@@ -106,16 +94,16 @@ void LookAtTheWindow(CFernpostDlg& dialog) {
     EXPECT_TRUE(GetMenuState(menu, last - 1, MF_BYPOSITION) & MF_SEPARATOR);
 
     for (WPARAM key : {WPARAM(VK_RETURN), WPARAM(VK_ESCAPE), WPARAM('A')}) {
-        MSG message{window, WM_KEYDOWN, key, 0, 0, {}};
+        MSG message{g_status, WM_KEYDOWN, key, 0, 0, {}};
         EXPECT_EQ(dialog.PreTranslateMessage(&message), key != 'A') << key;
     }
-    const std::string about = std::string(ABOUT_CAPTION) + "|OK";
-    EXPECT_EQ(SystemCommand(window, IDM_ABOUTBOX, Closing::OkButton), about);
-    EXPECT_EQ(SystemCommand(window, 0x0013, Closing::Enter), about);
-    EXPECT_EQ(SystemCommand(window, 0x001F, Closing::Escape), about);
-    EXPECT_EQ(SystemCommand(window, 0x0010, Closing::CloseBox), about);
-    EXPECT_EQ(SystemCommand(window, 0x0020, Closing::OkButton), "");  // another command
-    EXPECT_TRUE(IsWindow(window));
+    const std::string about = "Fernpostのﾊﾞｰｼﾞｮﾝ情報|OK";
+    EXPECT_EQ(SystemCommand(IDM_ABOUTBOX, OK_BUTTON), about);
+    EXPECT_EQ(SystemCommand(0x0013, VK_RETURN), about);  // the low four bits do not count
+    EXPECT_EQ(SystemCommand(0x001F, VK_ESCAPE), about);
+    EXPECT_EQ(SystemCommand(0x0010, 0), about);  // its close box
+    EXPECT_EQ(SystemCommand(0x0020, ' '), "");   // another command
+    EXPECT_TRUE(IsWindow(g_status));
 }
 
 TEST(StatusWindowTest, ShowsItsTextAndIconAndOpensTheAboutBox) {
