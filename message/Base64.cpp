@@ -46,7 +46,7 @@ inline char* EncodeFullGroup(const unsigned char* input, char* output) {
 }
 
 // Two groups: six bytes (the first six of the eight at `input`, read as one big-endian number)
-// give eight characters.
+// give eight characters, the number's top 48 bits taken twelve at a time.
 inline char* EncodeStep(const unsigned char* input, char* output) {
     // Written out, the compiler makes it one load and a byte swap.
     const std::uint64_t bits =
