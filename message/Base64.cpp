@@ -49,11 +49,10 @@ inline char* EncodeFullGroup(const unsigned char* input, char* output) {
 // give eight characters, the number's top 48 bits taken twelve at a time.
 inline char* EncodeStep(const unsigned char* input, char* output) {
     // Written out, the compiler makes it one load and a byte swap.
-    const std::uint64_t bits =
-        (std::uint64_t{input[0]} << 56) | (std::uint64_t{input[1]} << 48) |
-        (std::uint64_t{input[2]} << 40) | (std::uint64_t{input[3]} << 32) |
-        (std::uint64_t{input[4]} << 24) | (std::uint64_t{input[5]} << 16) |
-        (std::uint64_t{input[6]} << 8) | std::uint64_t{input[7]};
+    const std::uint64_t bits = (std::uint64_t{input[0]} << 56) | (std::uint64_t{input[1]} << 48) |
+                               (std::uint64_t{input[2]} << 40) | (std::uint64_t{input[3]} << 32) |
+                               (std::uint64_t{input[4]} << 24) | (std::uint64_t{input[5]} << 16) |
+                               (std::uint64_t{input[6]} << 8) | std::uint64_t{input[7]};
     std::memcpy(output, BASE64_PAIRS[(bits >> 52) & 0xFFF].data(), 2);
     std::memcpy(output + 2, BASE64_PAIRS[(bits >> 40) & 0xFFF].data(), 2);
     std::memcpy(output + 4, BASE64_PAIRS[(bits >> 28) & 0xFFF].data(), 2);
