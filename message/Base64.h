@@ -8,6 +8,9 @@
 // Input bytes per group and characters per group.
 inline constexpr std::size_t BASE64_GROUP_INPUT = 3;
 inline constexpr std::size_t BASE64_GROUP_OUTPUT = 4;
+// Characters per base64 line (RFC 2045 limit), and the input bytes that fill one line.
+inline constexpr std::size_t BASE64_LINE_LENGTH = 76;
+inline constexpr std::size_t BASE64_LINE_INPUT = BASE64_LINE_LENGTH / 4 * 3;
 
 // The number of characters EncodeBase64Groups writes for `length` bytes: 4 * ceil(length / 3).
 constexpr std::size_t Base64GroupsLength(std::size_t length) {
@@ -19,3 +22,8 @@ constexpr std::size_t Base64GroupsLength(std::size_t length) {
 // Base64GroupsLength(length) characters; no terminator, no line breaks). Returns the position
 // just after the last character written.
 char* EncodeBase64Groups(const unsigned char* input, std::size_t length, char* output);
+
+// Writes the groups of `length` bytes at `input` in 76-character lines, each full line ended by
+// CR LF, a last short line (if any) without one; returns the position after the last character.
+// The texts of inputs cut at multiples of 57 bytes join up to the text of the whole input.
+char* EncodeBase64Lines(const unsigned char* input, std::size_t length, char* output);

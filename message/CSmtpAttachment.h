@@ -8,10 +8,6 @@
 
 #include "platform/Types.h"
 
-// Characters per base64 line (RFC 2045 limit), and the input bytes that fill one line.
-inline constexpr std::size_t BASE64_LINE_LENGTH = 76;
-inline constexpr std::size_t BASE64_LINE_INPUT = BASE64_LINE_LENGTH / 4 * 3;
-
 class CSmtpAttachment {
 public:
     CSmtpAttachment() = default;

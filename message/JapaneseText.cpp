@@ -90,46 +90,16 @@ constexpr bool RangesHoldOnlyDoubleByteCharacters() {
 }
 static_assert(RangesHoldOnlyDoubleByteCharacters());
 
-// The standard Shift_JIS to JIS X 0208 arithmetic: each lead byte covers two rows, the trail
-// byte selects the row (below 0x9F the odd row, else the even one) and the cell (0x21-0x7E).
-// Held as three small tables so that the conversion of a character takes no branch.
-using ByteTable = std::array<unsigned char, 256>;
-
-constexpr ByteTable MakeFirstRowOfLead() {
-    ByteTable rows{};
-    for (unsigned lead = 0x81; lead <= 0xFC; ++lead) {
-        unsigned adjusted = lead >= 0xE0 ? lead - 0x40 : lead;
-        rows[lead] = static_cast<unsigned char>((adjusted - 0x81) * 2 + 0x21);
-    }
-    return rows;
-}
-
-constexpr ByteTable MakeRowStepOfTrail() {
-    ByteTable steps{};
-    for (unsigned trail = 0x9F; trail <= 0xFC; ++trail) steps[trail] = 1;
-    return steps;
-}
-
-constexpr ByteTable MakeCellOfTrail() {
-    ByteTable cells{};
-    for (unsigned trail = 0x40; trail <= 0xFC; ++trail) {
-        if (trail >= 0x9F)
-            cells[trail] = static_cast<unsigned char>(trail - 0x7E);
-        else if (trail >= 0x80)
-            cells[trail] = static_cast<unsigned char>(trail - 0x20);  // 0x7F is no trail byte
-        else
-            cells[trail] = static_cast<unsigned char>(trail - 0x1F);
-    }
-    return cells;
-}
-
-constexpr ByteTable FIRST_ROW_OF_LEAD = MakeFirstRowOfLead();
-constexpr ByteTable ROW_STEP_OF_TRAIL = MakeRowStepOfTrail();
-constexpr ByteTable CELL_OF_TRAIL = MakeCellOfTrail();
-
+// The standard Shift_JIS to JIS X 0208 arithmetic: each lead byte covers two rows (0xE0 onward
+// follow 0x9F), the trail byte selects the row (below 0x9F the odd row, else the even one) and
+// the cell (0x21-0x7E; 0x7F is no trail byte, so the cells skip it).
 inline void ShiftJisToJisBytes(unsigned char lead, unsigned char trail, char jis[2]) {
-    jis[0] = static_cast<char>(FIRST_ROW_OF_LEAD[lead] + ROW_STEP_OF_TRAIL[trail]);
-    jis[1] = static_cast<char>(CELL_OF_TRAIL[trail]);
+    const unsigned adjusted = lead >= 0xE0 ? lead - 0x40 : lead;
+    const bool evenRow = trail >= 0x9F;
+    jis[0] = static_cast<char>((adjusted - 0x81) * 2 + 0x21 + (evenRow ? 1 : 0));
+    jis[1] = static_cast<char>(evenRow         ? trail - 0x7E
+                               : trail >= 0x80 ? trail - 0x20
+                                               : trail - 0x1F);
 }
 
 // ---- output sinks: the same walk counts, then writes ------------------------------------------
@@ -199,44 +169,10 @@ inline bool HasTrailByte(const unsigned char* p, const unsigned char* end) {
 
 // ---- widening ----------------------------------------------------------------------------------
 
-// The widening correspondence gathered into flat tables once, so that the walk looks a
-// character up without a call: the full-width form of each half-width byte, and the precomposed
-// form (or none) of each half-width byte followed by each sound mark.
-struct WideningTables {
-    static constexpr unsigned char FIRST = 0xA1;
-    static constexpr std::size_t COUNT = 0xDF - 0xA1 + 1;
-    std::array<std::array<char, 2>, COUNT> fullWidth{};
-    std::array<std::array<char, 2>, COUNT * 2> precomposed{};  // [kana * 2 + mark]
-    std::array<bool, COUNT * 2> hasPrecomposed{};
-
-    WideningTables() {
-        for (std::size_t i = 0; i < COUNT; ++i) {
-            unsigned char kana = static_cast<unsigned char>(FIRST + i);
-            std::memcpy(fullWidth[i].data(), FullWidthForm(kana), 2);
-            for (unsigned char mark : {HALF_WIDTH_VOICED_MARK, HALF_WIDTH_SEMI_VOICED_MARK}) {
-                std::size_t slot = i * 2 + (mark - HALF_WIDTH_VOICED_MARK);
-                const char* form = PrecomposedForm(kana, mark);
-                hasPrecomposed[slot] = form != nullptr;
-                if (form != nullptr) std::memcpy(precomposed[slot].data(), form, 2);
-            }
-        }
-    }
-};
-
-const WideningTables& Widening() {
-    static const WideningTables tables;
-    return tables;
-}
-
-inline bool IsSoundMark(unsigned char byte) {
-    return byte == HALF_WIDTH_VOICED_MARK || byte == HALF_WIDTH_SEMI_VOICED_MARK;
-}
-
 // Widens the characters from `p` up to the next byte that is copied unchanged; returns the
 // position after them.
 template <class Sink>
-const unsigned char* WidenSpecialRun(const unsigned char* p, const unsigned char* end,
-                                     const WideningTables& tables, Sink& out) {
+const unsigned char* WidenSpecialRun(const unsigned char* p, const unsigned char* end, Sink& out) {
     while (p != end && WIDENING_SPECIAL[*p]) {
         if (IsShiftJisLeadByte(*p)) {  // a run of double-byte characters is copied in one piece
             const unsigned char* run = p;
@@ -245,17 +181,13 @@ const unsigned char* WidenSpecialRun(const unsigned char* p, const unsigned char
             p = run;
             continue;
         }
-        std::size_t index = *p - WideningTables::FIRST;
-        if (end - p >= 2 && IsSoundMark(p[1])) {
-            std::size_t slot = index * 2 + (p[1] - HALF_WIDTH_VOICED_MARK);
-            if (tables.hasPrecomposed[slot]) {
-                out.Put(tables.precomposed[slot].data(), 2);
-                p += 2;
-                continue;
-            }
+        const char* precomposed = end - p >= 2 ? PrecomposedForm(p[0], p[1]) : nullptr;
+        if (precomposed != nullptr) {
+            out.Put(precomposed, 2);
+            p += 2;
+            continue;
         }
-        out.Put(tables.fullWidth[index].data(),
-                2);  // a sound mark after it is widened on its own next
+        out.Put(FullWidthForm(*p), 2);  // a sound mark after it is widened on its own next
         p += 1;
     }
     return p;
@@ -265,11 +197,10 @@ template <class Sink>
 void WidenInto(std::string_view source, Sink& out) {
     const unsigned char* p = reinterpret_cast<const unsigned char*>(source.data());
     const unsigned char* end = p + source.size();
-    const WideningTables& tables = Widening();
     while (p != end) {
         const unsigned char* special = SkipCopiedBytes(p, end, WIDENING_SPECIAL);
         out.Put(reinterpret_cast<const char*>(p), static_cast<std::size_t>(special - p));
-        p = WidenSpecialRun(special, end, tables, out);
+        p = WidenSpecialRun(special, end, out);
     }
 }
 

@@ -6,6 +6,7 @@
 
 #include "message/CSmtpAttachment.h"
 #include "message/JapaneseText.h"
+#include "support/TestFiles.h"
 
 namespace {
 
@@ -95,6 +96,13 @@ std::string Base64Text(const std::string& input) {
     return out.substr(0, length);
 }
 
+// Bytes that differ from their neighbours, 1 8 15 22 ..., so that no group or line looks alike.
+std::string Sevens(std::size_t length) {
+    std::string bytes(length, '\0');
+    for (std::size_t i = 0; i < length; ++i) bytes[i] = char(i * 7 + 1 + i / 251);
+    return bytes;
+}
+
 TEST(Base64EncodeTest, GoldenTexts) {
     const std::string A76(76, 'A');
     const std::pair<std::string, std::string> cases[] = {
@@ -106,9 +114,25 @@ TEST(Base64EncodeTest, GoldenTexts) {
         {std::string(57, '\0'), A76 + "\r\n\r\n"},
         {std::string(58, '\0'), A76 + "\r\nAA==\r\n"},
         {std::string(114, '\0'), A76 + "\r\n" + A76 + "\r\n\r\n"},
+        {Sevens(115),
+         "AQgPFh0kKzI5QEdOVVxjanF4f4aNlJuiqbC3vsXM09rh6O/2/QQLEhkgJy41PENKUVhfZm10e4KJ\r\n"
+         "kJeepayzusHIz9bd5Ovy+QAHDhUcIyoxOD9GTVRbYmlwd36FjJOaoaivtr3Ey9LZ4Ofu9fwDChEY\r\n"
+         "Hw==\r\n"},
     };
     for (const auto& [input, text] : cases) EXPECT_EQ(Base64Text(input), text) << input.size();
     EXPECT_EQ(CSmtpAttachment::Base64EncodedSize(SIZE_MAX / 2 + 1), SIZE_MAX);  // no wrap-around
+}
+
+// A file is read 57 * 4096 bytes at a time: one chunk exactly, and three, give the whole text.
+TEST(Base64EncodeTest, FileReadInChunksGivesTheWholeText) {
+    TempDir dir(true);
+    for (std::size_t size : {57 * 4096, 2 * 57 * 4096 + 100}) {
+        WriteFile("file", Sevens(size));
+        CSmtpAttachment attachment;
+        ASSERT_EQ(attachment.LoadFile("file"), TRUE);
+        EXPECT_EQ(std::string(attachment.m_pBase64.get(), attachment.m_nBase64Length),
+                  Base64Text(Sevens(size)));
+    }
 }
 
 }  // namespace
