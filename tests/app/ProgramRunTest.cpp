@@ -53,14 +53,6 @@ TEST_F(ProgramRunTest, JobFileResolutionAndTheRunLog) {
               "[stamp][stamp]Invalid ini file, invalid SECTION:SMTP:Server\n"
               "[stamp][stamp]Invalid ini file, invalid SECTION:Address:To\n");
     EXPECT_FALSE(std::filesystem::exists(Work("log")));
-    // Beside an executable in a directory with a UTF-8 name (テスト ends in a byte 0x88 that looks
-    // like a lead byte): the job and the run log are looked for there, not one level up.
-    const std::string utf8Bin = dir_.Path(Utf8(u8"bin/テスト"));
-    std::filesystem::create_directories(utf8Bin);
-    std::filesystem::copy_file(program_, utf8Bin + "/fernpost");
-    EXPECT_EQ(RunProgram({utf8Bin + "/fernpost"}, Work("")).status, 0);
-    EXPECT_EQ(MaskStamps(ReadFile(utf8Bin + "/Fernpost.log")),
-              "[stamp][stamp]Not Exist ini file\n");
 }
 
 TEST_F(ProgramRunTest, WorkedExampleGoesOutByteForByte) {
@@ -147,6 +139,18 @@ TEST_F(ProgramRunTest, EveryFailureIsLoggedInOrder) {
     ExpectRun(*this, {}, {.to = "a, Sales <b, c"},
               mail + "RCPT TO:<a>\r\nDATA\r\n~\r\n.\r\nQUIT\r\n",
               Log({"An error occurred while parsing the recipients string"}));
+}
+
+// Sends and connects that fail (a broken send costs a reply time-out: a test of its own).
+TEST_F(ProgramRunTest, FailedSendsAndConnectsAreLogged) {
+    WriteFile(Work("big.bin"), std::string(24 << 20, 'x'));  // more than the socket buffers
+    WriteFile(Work("big.txt"), Work("big.bin"));
+    ExpectRun(*this, {{"DATA", "354 go ahead\r\n{wait}{reset}"}}, {.attachmentPathFile = "big.txt"},
+              "",
+              Log({"SMTPエラー(10054):Failed in call to send the attachment"}) + SEND_FAILED +
+                  Log({"SMTPエラー(10054):Failed in call to send QUIT command",
+                       "SMTPエラー:ReadCommandResponse 221",
+                       "An unexpected QUIT response was received"}));
     ExpectRun(*this, {}, {.server = "no-such-host.invalid"}, "",
               Log({"SMTPエラー:m_SMTP.Connect[10022] Could not connect to the SMTP server "
                    "no-such-host.invalid on port 25"}) +
@@ -155,35 +159,6 @@ TEST_F(ProgramRunTest, EveryFailureIsLoggedInOrder) {
               Log({"SMTPエラー:m_SMTP.Connect[10061] Could not connect to the SMTP server "
                    "127.0.0.2 on port 25"}) +
                   CONNECT_FAILED);
-}
-
-TEST_F(ProgramRunTest, AttachmentsThatCannotBeLoadedOrSent) {
-    ASSERT_EQ(mkdir(Work("adir").c_str(), 0777), 0);
-    ASSERT_EQ(mkfifo(Work("fifo").c_str(), 0600), 0);
-    WriteFile(Work("files.txt"), Work("adir") + "\n" + Work("fifo") + "\n");
-    // Unreachable: no attachment is even read, so there is no entry for them.
-    RunJob({.server = "127.0.0.2", .attachmentPathFile = "files.txt"});
-    EXPECT_EQ(ErrorLog().find("attached"), std::string::npos);
-    const std::string part =
-        "\r\n\r\n--#BOUNDARY#\r\nContent-Type: application/octet-stream; name=\r\n"
-        "Content-Transfer-Encoding: base64\r\nContent-Disposition: attachment; "
-        "filename=\"\"\r\n\r\n";
-    std::string received = ExpectRun(
-        *this, {}, {.attachmentPathFile = "files.txt"},
-        Helo() +
-            "MAIL FROM:<batch>\r\nRCPT TO:<ops>\r\nRCPT TO:<audit>\r\nDATA\r\n~\r\n.\r\nQUIT\r\n",
-        Log({"Failed to open file to be attached", "Failed to open file to be attached"}));
-    EXPECT_NE(received.find(part + part + "\r\n--#BOUNDARY#--"), std::string::npos);
-    WriteFile(Work("big.bin"), std::string(24 << 20, 'x'));  // more than the socket buffers hold
-    WriteFile(Work("files.txt"), Work("big.bin") + "\n");
-    std::filesystem::remove_all(Work("log"));
-    ScriptedSmtpServer server({{"DATA", "354 go ahead\r\n{wait}{reset}"}});
-    RunJob({.attachmentPathFile = "files.txt"});
-    EXPECT_EQ(ErrorLog(), Log({"SMTPエラー(10054):Failed in call to send the attachment"}) +
-                              SEND_FAILED +
-                              Log({"SMTPエラー(10054):Failed in call to send QUIT command",
-                                   "SMTPエラー:ReadCommandResponse 221",
-                                   "An unexpected QUIT response was received"}));
 }
 
 // With -trace the run appends the server's own words to a transcript: the wire and the logs are
@@ -216,11 +191,12 @@ TEST_F(ProgramRunTest, TranscriptOnRequest) {
                   std::to_string(dataBytes) + " bytes>\nS: 250 queued\nC: QUIT\nS: 221 bye\n");
 }
 
-// Runs the program under `limits` (shell commands run before it, in a mount namespace of its own).
-ProgramResult RunUnder(ProgramTest& test, const std::string& limits, const Job& job) {
+// Runs the program on `job` through `shell` (commands that end in exec, in a mount namespace of
+// its own).
+ProgramResult RunUnder(ProgramTest& test, const std::string& shell, const Job& job) {
     WriteFile(test.Work("job.ini"), job.Ini());
     return RunProgram({"/usr/bin/unshare", "--mount", "/bin/sh", "-c",
-                       limits + " && exec " + test.program_ + " -inifile:job.ini"},
+                       shell + " " + test.program_ + " -inifile:job.ini"},
                       test.Work(""));
 }
 
@@ -233,22 +209,24 @@ TEST_F(ProgramRunTest, RunningOutOfMemoryEndsWithAnEntryNotAnAbort) {
     WriteFile(Work("big"), "");
     ASSERT_EQ(truncate(Work("big").c_str(), off_t{1} << 30), 0);  // sparse: costs no disk
     WriteFile(Work("list.txt"), Work("big"));
-    EXPECT_EQ(RunUnder(*this, "ulimit -v 262144", {.bodyFile = "big"}).output, "");
+    EXPECT_EQ(RunUnder(*this, "ulimit -v 262144 && exec", {.bodyFile = "big"}).output, "");
     EXPECT_EQ(ErrorLog(), Log({"Error:fernpost stopped: std::bad_alloc"}));
     std::filesystem::remove_all(Work("log"));
     ScriptedSmtpServer server;
-    EXPECT_EQ(RunUnder(*this, "ulimit -v 262144", {.attachmentPathFile = "list.txt"}).status, 0);
+    EXPECT_EQ(
+        RunUnder(*this, "ulimit -v 262144 && exec", {.attachmentPathFile = "list.txt"}).status, 0);
     EXPECT_EQ(server.Received().substr(server.Received().size() - 6), "QUIT\r\n");
     EXPECT_EQ(ErrorLog(), Log({"Failed to open file to be attached"}));
 }
 
 // Files that are not regular files are never opened, wherever a job names them (opening alone can
 // act on a device): a FIFO, a device, garbage or a 100 MB line as the job file leave the job
-// invalid; as the body or the attachment list they are empty or name no file, as
-// attachments they fail with their entries, as does one removed after the list was read. A log
-// that cannot be written costs only its entries: the mail still goes out.
+// invalid; as the body or the attachment list they are empty or name no file. As attachments
+// they, a folder, one removed after the list was read and one that cannot be read each fail with
+// their entry and go out as empty parts, once the server is reached. A log that cannot be written
+// costs only its entries: the mail still goes out.
 TEST_F(ProgramRunTest, BadFilesAndPlaces) {
-    ASSERT_EQ(mkfifo(Work("fifo").c_str(), 0600), 0);
+    ASSERT_EQ(mkfifo(Work("fifo").c_str(), 0666), 0);
     const int watch = inotify_init1(IN_NONBLOCK);
     ASSERT_GE(inotify_add_watch(watch, Work("fifo").c_str(), IN_OPEN), 0);
     std::string garbage;
@@ -262,17 +240,34 @@ TEST_F(ProgramRunTest, BadFilesAndPlaces) {
               "[stamp][stamp]Invalid ini file, invalid SECTION:SMTP:Server\n"
               "[stamp][stamp]Invalid ini file, invalid SECTION:SMTP:Server\n"
               "[stamp][stamp]Invalid ini file, invalid SECTION:SMTP:Server\n");
-    WriteFile(Work("gone"), "x");  // removed once the list was read: its entry says so
-    WriteFile(Work("list.txt"), Work("fifo") + "\n/dev/zero\n" + Work("gone") + "\n");
-    {
+    WriteFile(Work("gone"), "x");
+    WriteFile(Work("unreadable"), "x");
+    ASSERT_EQ(chmod(Work("unreadable").c_str(), 0), 0);
+    std::filesystem::create_directories(Work("adir"));
+    WriteFile(Work("list.txt"), Work("adir") + "\n" + Work("fifo") + "\n/dev/zero\n" +
+                                    Work("gone") + "\n" + Work("unreadable") + "\n");
+    RunJob({.server = "127.0.0.2", .attachmentPathFile = "list.txt"});  // unreachable
+    EXPECT_EQ(ErrorLog().find("attached"), std::string::npos);
+    std::filesystem::remove_all(Work("log"));
+    {  // as a user that permissions stop (root reads any file)
+        std::filesystem::permissions(dir_.Path(), std::filesystem::perms::all);
+        std::filesystem::permissions(Work(""), std::filesystem::perms::all);
         ScriptedSmtpServer server;
         server.whenConnected = [&] { std::filesystem::remove(Work("gone")); };
-        RunJob({.bodyFile = "fifo", .attachmentPathFile = "list.txt"});
-        EXPECT_NE(server.Received().find("charset=iso-2022-jp\r\nContent-Transfer-Encoding: "
-                                         "7bit\r\n\r\n\r\n\r\n--"),
+        EXPECT_EQ(RunUnder(*this, "exec setpriv --reuid=65534 --regid=65534 --clear-groups",
+                           {.bodyFile = "fifo", .attachmentPathFile = "list.txt"})
+                      .output,
+                  "");
+        std::string parts;
+        for (int i = 0; i < 5; ++i)
+            parts +=
+                "\r\n\r\n--#BOUNDARY#\r\nContent-Type: application/octet-stream; name=\r\n"
+                "Content-Transfer-Encoding: base64\r\nContent-Disposition: attachment; "
+                "filename=\"\"\r\n\r\n";
+        EXPECT_NE(server.Received().find("7bit\r\n\r\n" + parts + "\r\n--#BOUNDARY#--"),
                   std::string::npos);
         const std::string entry = "Failed to open file to be attached";
-        EXPECT_EQ(ErrorLog(), Log({entry, entry, entry}));
+        EXPECT_EQ(ErrorLog(), Log({entry, entry, entry, entry, entry}));
     }
     const std::string sent =
         Helo() +
@@ -288,7 +283,7 @@ TEST_F(ProgramRunTest, BadFilesAndPlaces) {
         ScriptedSmtpServer server({{"MAIL", "550 no\r\n"}});
         const std::string fill =
             "mount -t tmpfs -o size=4k tmpfs log && (head -c 1M /dev/zero >log/full; true)";
-        EXPECT_EQ(RunUnder(*this, fullDisk ? fill : "true", {}).status, 0);
+        EXPECT_EQ(RunUnder(*this, (fullDisk ? fill : "true") + " && exec", {}).status, 0);
         EXPECT_EQ(server.Received(), Helo() + "MAIL FROM:<batch>\r\nQUIT\r\n");
         std::filesystem::remove(Work("log"));
         std::filesystem::create_directories(Work("log"));

@@ -25,7 +25,7 @@ void WriteFile(const std::string& path, const std::string& bytes);
 inline std::string Utf8(const char8_t* text) { return reinterpret_cast<const char*>(text); }
 
 // `log` with every "[yy/mm/dd hh:mm:ss]" replaced by "[stamp]".
-std::string MaskStamps(const std::string& log);
+std::string MaskStamps(std::string log);
 
 // Makes the local time 5 January 2026 (a Monday) 07:08:09, UTC+0900, while it lives.
 struct FixedClock {
