@@ -27,14 +27,6 @@ std::string Log(const std::vector<std::string>& entries) {
     return log;
 }
 
-// What the server received with the mail data between DATA and its end mark left out.
-std::string Dialogue(std::string received) {
-    std::size_t data = received.find("DATA\r\n"), end = received.find("\r\n.\r\n");
-    if (data != std::string::npos && end != std::string::npos)
-        received.replace(data + 6, end - data - 6, "~");
-    return received;
-}
-
 using ProgramRunTest = ProgramTest;
 
 TEST_F(ProgramRunTest, JobFileResolutionAndTheRunLog) {
@@ -90,17 +82,19 @@ const std::string SEND_FAILED =
     Log({"Error:CMail::SendMessage()", "SMTP メール送信に失敗しました。"});
 
 // A run of `job` against a server playing `script`: expects the dialogue the server received
-// (the mail data left out; none expected: not looked at) and the error log. Returns what the
-// server received.
-std::string ExpectRun(ProgramTest& test, const SmtpScript& script, const Job& job,
-                      const std::string& dialogue, const std::string& log) {
+// (the mail data between DATA and its end mark shown as "~"; none expected: not looked at) and
+// the error log.
+void ExpectRun(ProgramTest& test, const SmtpScript& script, const Job& job,
+               const std::string& dialogue, const std::string& log) {
     std::filesystem::remove_all(test.Work("log"));
     ScriptedSmtpServer server(script);
     test.RunJob(job);
     std::string received = dialogue.empty() ? "" : server.Received();
-    EXPECT_EQ(Dialogue(received), dialogue) << log;
+    std::size_t data = received.find("DATA\r\n"), end = received.find("\r\n.\r\n");
+    if (data != std::string::npos && end != std::string::npos)
+        received.replace(data + 6, end - data - 6, "~");
+    EXPECT_EQ(received, dialogue) << log;
     EXPECT_EQ(test.ErrorLog(), log) << dialogue;
-    return received;
 }
 
 TEST_F(ProgramRunTest, EveryFailureIsLoggedInOrder) {
@@ -240,34 +234,39 @@ TEST_F(ProgramRunTest, BadFilesAndPlaces) {
               "[stamp][stamp]Invalid ini file, invalid SECTION:SMTP:Server\n"
               "[stamp][stamp]Invalid ini file, invalid SECTION:SMTP:Server\n"
               "[stamp][stamp]Invalid ini file, invalid SECTION:SMTP:Server\n");
+    // The unreadable file needs a user that permissions stop: real root runs the program as
+    // nobody (root of a user namespace of its own cannot, and reads any file: the row is left out).
+    const bool realRoot = ReadFile("/proc/self/uid_map").find("4294967295") != std::string::npos;
     WriteFile(Work("gone"), "x");
     WriteFile(Work("unreadable"), "x");
     ASSERT_EQ(chmod(Work("unreadable").c_str(), 0), 0);
     std::filesystem::create_directories(Work("adir"));
     WriteFile(Work("list.txt"), Work("adir") + "\n" + Work("fifo") + "\n/dev/zero\n" +
-                                    Work("gone") + "\n" + Work("unreadable") + "\n");
+                                    Work("gone") + "\n" + (realRoot ? Work("unreadable") : ""));
     RunJob({.server = "127.0.0.2", .attachmentPathFile = "list.txt"});  // unreachable
     EXPECT_EQ(ErrorLog().find("attached"), std::string::npos);
     std::filesystem::remove_all(Work("log"));
-    {  // as a user that permissions stop (root reads any file)
+    {
         std::filesystem::permissions(dir_.Path(), std::filesystem::perms::all);
         std::filesystem::permissions(Work(""), std::filesystem::perms::all);
         ScriptedSmtpServer server;
         server.whenConnected = [&] { std::filesystem::remove(Work("gone")); };
-        EXPECT_EQ(RunUnder(*this, "exec setpriv --reuid=65534 --regid=65534 --clear-groups",
-                           {.bodyFile = "fifo", .attachmentPathFile = "list.txt"})
-                      .output,
-                  "");
+        EXPECT_EQ(
+            RunUnder(*this,
+                     realRoot ? "exec setpriv --reuid=65534 --regid=65534 --clear-groups" : "exec",
+                     {.bodyFile = "fifo", .attachmentPathFile = "list.txt"})
+                .output,
+            "");
         std::string parts;
-        for (int i = 0; i < 5; ++i)
+        for (int i = 0; i < 4 + realRoot; ++i)
             parts +=
                 "\r\n\r\n--#BOUNDARY#\r\nContent-Type: application/octet-stream; name=\r\n"
                 "Content-Transfer-Encoding: base64\r\nContent-Disposition: attachment; "
                 "filename=\"\"\r\n\r\n";
         EXPECT_NE(server.Received().find("7bit\r\n\r\n" + parts + "\r\n--#BOUNDARY#--"),
                   std::string::npos);
-        const std::string entry = "Failed to open file to be attached";
-        EXPECT_EQ(ErrorLog(), Log({entry, entry, entry, entry, entry}));
+        EXPECT_EQ(ErrorLog(), Log(std::vector<std::string>(4 + realRoot,
+                                                           "Failed to open file to be attached")));
     }
     const std::string sent =
         Helo() +

@@ -30,7 +30,6 @@ TEST(PrivateProfileTest, Rules) {
         const char *section, *key;
         std::string value;
     } cases[] = {
-        {job, "Address", "To", "ops"},
         {job, "smtp", "SERVER", "mail"},
         {job, "Message", "Subject", ""},
         {job, "SMTP", "Port", ""},
@@ -59,7 +58,6 @@ TEST(PrivateProfileTest, Rules) {
          "b",
          "A", "K", "a漢???b"},
         {std::string("[SMTP]\nServer=ab\0cd\n", 19), "SMTP", "Server", "ab"},
-        {"[Address]\nFromName=夜間バッチ\n", "Address", "FromName", "夜間バッチ"},
         {"[\x81]]\nKey=v", "\x81]", "Key", "v"},  // the first ']' is the trail byte of 0x815D
         {"[A]\nTo=" + std::string(600, 'x'), "A", "To", std::string(511, 'x')},
         {"[A]\nTo=" + std::string(510, 'a') + "日本", "A", "To", std::string(510, 'a')},
