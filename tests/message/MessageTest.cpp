@@ -44,6 +44,7 @@ TEST(ParseRecipientsTest, Cases) {
         EXPECT_EQ(message.ParseRecipients(c.text, RECIPIENT_CC), c.whole ? TRUE : FALSE) << c.text;
         EXPECT_EQ(ListOf(message, RECIPIENT_CC), c.list) << c.text;
         EXPECT_EQ(ListOf(message, RECIPIENT_TO) + ListOf(message, RECIPIENT_BCC), "");
+        EXPECT_EQ(message.RecipientAt(0, -1).m_strAddress, "");  // no such kind
         EXPECT_EQ(GetLastError(), c.whole ? 0u : ERROR_INVALID_DATA) << c.text;
     }
 }
