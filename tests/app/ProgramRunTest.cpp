@@ -55,7 +55,10 @@ TEST_F(ProgramRunTest, WorkedExampleGoesOutByteForByte) {
     const std::string path = Work(Utf8(u8"テ/")) + "ソ表.csv";
     WriteFile(path, "x,y\r\n");
     WriteFile(Work("files.txt"), path + "\r\n\r\n" + Work("gone.csv") + "\r\n");
-    RunJob({.bcc = "boss", .bodyFile = "body.txt", .attachmentPathFile = "files.txt"});
+    RunJob({.server = "localhost",  // a name to look up
+            .bcc = "boss",
+            .bodyFile = "body.txt",
+            .attachmentPathFile = "files.txt"});
     EXPECT_EQ(
         MaskDate(server.Received()),
         Helo() +
@@ -155,9 +158,36 @@ TEST_F(ProgramRunTest, FailedSendsAndConnectsAreLogged) {
                   CONNECT_FAILED);
 }
 
-// With -trace the run appends the server's own words to a transcript: the wire and the logs are
-// what they are without it, the message data shows only as its size, and a FIFO there never blocks.
+// A server that checks the mail before it answers the end of data (6 s here, more than any other
+// reply may take) still gets it sent once, with nothing logged.
+TEST_F(ProgramRunTest, LateReplyToTheEndOfDataIsWaitedFor) {
+    std::string checking;
+    for (int i = 0; i < 20; ++i) checking += "{wait}";
+    ScriptedSmtpServer server({{".", checking + "250 queued\r\n"}});
+    RunJob({});
+    EXPECT_EQ(server.Received().substr(server.Received().size() - 11), "\r\n.\r\nQUIT\r\n");
+    EXPECT_EQ(ErrorLog(), "");
+}
+
+// With -trace the run appends the server's own words to a transcript, and why a connection or a
+// wait failed: the wire and the logs are what they are without it, the message data shows only
+// as its size, and a FIFO there never blocks.
 TEST_F(ProgramRunTest, TranscriptOnRequest) {
+    {  // a connect that fails, and a server that closes instead of answering the end of data
+        WriteFile(Work("job.ini"), Job{.server = "127.0.0.2"}.Ini());
+        Run({"-inifile:job.ini", "-trace:failed.txt"});
+        ScriptedSmtpServer closing({{".", "{close}"}});
+        WriteFile(Work("job.ini"), Job{}.Ini());
+        Run({"-inifile:job.ini", "-trace:failed.txt"});
+        const std::string failed = ReadFile(Work("failed.txt"));
+        EXPECT_NE(failed.find("port 25\nConnection failed [10061]\n"), std::string::npos) << failed;
+        EXPECT_NE(
+            failed.find(" bytes>\nConnection closed by the server\nReply wait ended\nC: QUIT\n"
+                        "Connection closed by the server\nTime-out: no reply within 5000 ms\n"),
+            std::string::npos)
+            << failed;
+        std::filesystem::remove_all(Work("log"));
+    }
     ScriptedSmtpServer server({{"RCPT TO:<audit>",
                                 "550-5.1.1 <audit>: Recipient address rejected:\r\n"
                                 "{wait}550 5.1.1 User unknown\r\n"}});

@@ -1,5 +1,5 @@
-// The platform stand-ins: the INI reader with its cuts and byte-order marks, and opening regular
-// files only.
+// The platform stand-ins: the INI reader with its cuts and byte-order marks, opening regular files
+// only, and formatting.
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
@@ -9,6 +9,7 @@
 #include "platform/FileSystem.h"
 #include "platform/PrivateProfile.h"
 #include "platform/ShiftJis.h"
+#include "platform/TextFormat.h"
 #include "support/TestFiles.h"
 
 namespace {
@@ -42,7 +43,7 @@ TEST(PrivateProfileTest, Rules) {
         {"[SMTP] note ] more\nServer=a", "SMTP] note", "Server", "a"},
         {"[SMTP]\n ;Server=old\nServer=new;x", "SMTP", "Server", "new;x"},
         {"[SMTP]\nServer=a\nserver=b", "SMTP", "Server", "a"},
-        {"[SMTQ]\nServer=a\n[Smtp]\nServeR=b", "SMTP", "Server", "b"},
+        {"[SMTQ]\nServer=a\n[Smtz]\nServeR=b", "SMTZ", "Server", "b"},
         {"[SMTP]\nPort=1\n[Other]\n[smtp]\nServer=b", "SMTP", "Server", ""},
         {"[M]\nSubject=\" a b \"", "M", "Subject", " a b "},
         {"[M]\nSubject='x'", "M", "Subject", "x"},
@@ -82,6 +83,12 @@ TEST(FileSystemTest, OnlyRegularFilesAreOpened) {
         EXPECT_EQ(OpenRegularFileForReading(path, size), -1) << path;
     }
     close(reader);
+}
+
+// Formatting measures the text first: the shortest and a long one come out whole.
+TEST(FormatTextTest, ShortAndLongTexts) {
+    EXPECT_EQ(FormatText("%d", 7), "7");
+    EXPECT_EQ(FormatText("%s.", std::string(5000, 'x').c_str()), std::string(5000, 'x') + ".");
 }
 
 }  // namespace

@@ -165,7 +165,8 @@ TEST(SmtpWireTextTest, HeloNameLineEndsAndErrorNumbers) {
     const std::pair<int, DWORD> errors[] = {
         {EINTR, 10004},        {EINVAL, 10022},     {EMFILE, 10024},
         {EPIPE, 10054},        {ECONNRESET, 10054}, {ETIMEDOUT, 10060},
-        {ECONNREFUSED, 10061}, {EREMOTE, 10071},    {0, 0},
+        {ECONNREFUSED, 10061}, {EREMOTE, 10071},    {ESOCKTNOSUPPORT, 10044},
+        {ENAMETOOLONG, 10063}, {ESTALE, 10070},     {0, 0},
         {9999, 9999}};
     for (auto [errnoValue, code] : errors) EXPECT_EQ(WinsockErrorFromErrno(errnoValue), code);
 }
