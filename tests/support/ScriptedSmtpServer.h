@@ -11,6 +11,8 @@
 #include <string>
 #include <thread>
 
+#include "smtp/CSmtpConnection.h"
+
 // The script: the reply to each command, keyed by the whole command line ("RCPT TO:<b>"), else
 // by its verb ("HELO", "MAIL", "RCPT", "DATA", "QUIT"), else "other"; "greeting" answers the
 // connection and "." the end of the mail data. A reply that starts with "354" makes the server
@@ -46,6 +48,13 @@ private:
     std::string received_;
     int connectionsEnded_ = 0;
     std::thread thread_;
+};
+
+// A connection to the scripted server whose socket is connected without the session frame, so
+// single replies can be read.
+struct Probe : CSmtpConnection {
+    bool Open() { return m_SMTP.Create() && m_SMTP.Connect("127.0.0.1", 25); }
+    using CSmtpConnection::m_SMTP;
 };
 
 // `text` with what follows "Date: " on its line replaced by "*".

@@ -7,14 +7,9 @@
 
 #include "platform/Clock.h"
 #include "platform/LastError.h"
-#include "smtp/CSmtpConnection.h"
 #include "support/ScriptedSmtpServer.h"
 
 namespace {
-
-struct Probe : CSmtpConnection {
-    bool Open() { return m_SMTP.Create() && m_SMTP.Connect("127.0.0.1", 25); }
-};
 
 TEST(ReplyTimeoutTest, SilentAndClosedServersTimeOutWithoutSpinning) {
     for (const char* greeting : {"", "{close}", "220-first line of more\r\n"}) {
