@@ -75,8 +75,9 @@ TEST(RunLogTest, EntriesAppendAndTheLogRotatesAtFiveMebibytes) {
     const std::string opt = PATH_SEPARATOR + std::string("opt") + PATH_SEPARATOR + "ソ表";
     EXPECT_EQ(DirectoryOfPath(opt + PATH_SEPARATOR + "fernpost"), opt);
     // テスト in UTF-8 ends in 0x88, which looks like a lead byte: the '/' after it still counts
-    if (PATH_SEPARATOR == '/')  // Linux: Windows paths are code page 932
+    if (PATH_SEPARATOR == '/') {  // Linux: Windows paths are code page 932
         EXPECT_EQ(DirectoryOfPath(Utf8(u8"/opt/テスト/fernpost")), Utf8(u8"/opt/テスト"));
+    }
     EXPECT_EQ(DirectoryOfPath("fernpost"), "fernpost");
 }
 
