@@ -4,9 +4,12 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <thread>
 
+#include "app/CFernpostApp.h"
 #include "app/CFernpostDlg.h"
 #include "res/resource.h"
+#include "support/TestFiles.h"
 
 namespace {
 
@@ -107,12 +110,59 @@ void LookAtTheWindow(CFernpostDlg& dialog) {
 }
 
 TEST(StatusWindowTest, ShowsItsTextAndIconAndOpensTheAboutBox) {
+    const CFernpostDlg::RunFunction sendRun = CFernpostDlg::s_pfnRun;
     CFernpostDlg::s_pfnRun = LookAtTheWindow;
     CFernpostDlg dialog;
     EXPECT_EQ(dialog.DoModal(), 0);
+    CFernpostDlg::s_pfnRun = sendRun;
     EXPECT_EQ(g_statusText, "メール送信中・・・");
     EXPECT_TRUE(g_hasStatusIcon);
     EXPECT_EQ(dialog.m_hWnd, nullptr);  // the run's end closed the window
+}
+
+// The real run against a server on 127.0.0.1:25 (the test runs in a network namespace of its
+// own) that greets only after a while: meanwhile the window shows its text and icon, read without
+// a message, since the window's thread is busy with the run.
+TEST(StatusWindowTest, ShowsItsTextWhileASlowServerKeepsTheRunGoing) {
+    TempDir dir(true);
+    WriteFile("job.ini", "[SMTP]\nServer=127.0.0.1\n[Address]\nFromName=a\nFromAddress=a\nTo=b\n");
+    AfxGetApp()->m_strIniFile = "job.ini";
+    WSADATA winsock;
+    ASSERT_EQ(WSAStartup(MAKEWORD(2, 2), &winsock), 0);
+    SOCKET listener = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{AF_INET, htons(25), {}, {}};
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    ASSERT_EQ(bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    listen(listener, 1);
+    std::thread server([listener] {
+        SOCKET client = accept(listener, nullptr, nullptr);
+        Sleep(1500);
+        send(client, "421 busy\r\n", 10, 0);
+        closesocket(client);
+    });
+    CFernpostDlg dialog;
+    std::string text, icon;
+    std::thread watcher([&] {
+        Sleep(800);
+        for (HWND child = GetWindow(dialog.m_hWnd, GW_CHILD); child;
+             child = GetWindow(child, GW_HWNDNEXT)) {
+            WCHAR wide[64] = {};
+            char narrow[128] = {};
+            InternalGetWindowText(child, wide, 64);
+            WideCharToMultiByte(CP_ACP, 0, wide, -1, narrow, sizeof narrow, nullptr, nullptr);
+            if ((GetWindowLongA(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON)
+                icon = "icon";
+            else
+                text = narrow;
+        }
+    });
+    EXPECT_EQ(dialog.DoModal(), 0);
+    watcher.join();
+    server.join();
+    closesocket(listener);
+    EXPECT_EQ(text, "メール送信中・・・");
+    EXPECT_EQ(icon, "icon");
+    EXPECT_NE(ReadFile("log/Fernpost.err").find("Connect()"), std::string::npos);  // greeted 421
 }
 
 }  // namespace
