@@ -19,7 +19,7 @@ public:
     CFernpostDlg();
 
     // Shows the window and runs its modal loop until the send run has ended it (on Linux, runs
-    // the send run once). Returns 0.
+    // the send run once). Returns 0; -1 when no window could be made, after the run all the same.
     int DoModal();
 
     // The entry of the run: for timer 1, resolves the job-file path (m_strIniFile of the

@@ -97,9 +97,9 @@ public:
     SocketHandle Handle() const { return m_hSocket; }
 
 private:
+#ifndef _WIN32
     // Waits for a connection whose connect was interrupted: its outcome, as Connect reports it.
     BOOL AwaitConnection();
-#ifndef _WIN32
     // poll() on `entry` for up to `milliseconds`, started again when a signal cuts it short: its
     // result (SOCKET_ERROR with the reason in errno).
     static int PollHandle(pollfd& entry, DWORD milliseconds);

@@ -1,7 +1,6 @@
 // File-system facilities on POSIX.
 #include "platform/FileSystem.h"
 
-#include <cerrno>
 #include <cstdio>
 #include <fcntl.h>
 #include <limits.h>
@@ -66,24 +65,6 @@ int OpenRegularFileForReading(const std::string& path, std::uint64_t& size) {
     }
     size = static_cast<std::uint64_t>(status.st_size);
     return fd;
-}
-
-bool ReadRegularFile(const std::string& path, std::string& contents) {
-    std::uint64_t size = 0;
-    int fd = OpenRegularFileForReading(path, size);
-    if (fd < 0) return false;
-    contents.clear();
-    contents.reserve(static_cast<std::size_t>(size));
-    char buffer[65536];
-    for (;;) {
-        ssize_t n = read(fd, buffer, sizeof buffer);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) {
-            close(fd);
-            return n == 0;
-        }
-        contents.append(buffer, static_cast<std::size_t>(n));
-    }
 }
 
 std::string ExecutablePath() {

@@ -71,19 +71,6 @@ int OpenRegularFileForReading(const std::string& path, std::uint64_t& size) {
     return fd;
 }
 
-bool ReadRegularFile(const std::string& path, std::string& contents) {
-    std::uint64_t size = 0;
-    const int fd = OpenRegularFileForReading(path, size);
-    if (fd < 0) return false;
-    contents.clear();
-    contents.reserve(static_cast<std::size_t>(size));
-    char buffer[65536];
-    int got;
-    while ((got = _read(fd, buffer, sizeof buffer)) > 0) contents.append(buffer, got);
-    _close(fd);
-    return got == 0;
-}
-
 std::string ExecutablePath() {
     char path[MAX_PATH] = {};
     const DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
