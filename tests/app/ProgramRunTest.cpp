@@ -107,6 +107,8 @@ void ExpectRun(ProgramTest& test, const SmtpScript& script, const Job& job,
 TEST_F(ProgramRunTest, EveryFailureIsLoggedInOrder) {
     const std::string mail = Helo() + "MAIL FROM:<batch>\r\n";
     const std::string data = "RCPT TO:<ops>\r\nRCPT TO:<audit>\r\nDATA\r\n";
+    const std::string quitFailed =
+        Log({"SMTPエラー:ReadCommandResponse 221", "An unexpected QUIT response was received"});
     ExpectRun(*this, {{"greeting", "554 busy\r\n"}}, {}, "QUIT\r\n",
               Log({"SMTPエラー:ReadCommandResponse 220",
                    "SMTPエラー:An unexpected SMTP login response was received"}) +
@@ -127,11 +129,9 @@ TEST_F(ProgramRunTest, EveryFailureIsLoggedInOrder) {
     // wait then runs to its time-out).
     ExpectRun(*this, {{".", "{close}"}}, {}, mail + data + "~\r\n.\r\n",
               Log({"SMTPエラー:An unexpected end of message response was received"}) + SEND_FAILED +
-                  Log({"SMTPエラー:ReadCommandResponse 221",
-                       "An unexpected QUIT response was received"}));
-    ExpectRun(
-        *this, {{"QUIT", "500 what\r\n"}}, {}, mail + data + "~\r\n.\r\nQUIT\r\n",
-        Log({"SMTPエラー:ReadCommandResponse 221", "An unexpected QUIT response was received"}));
+                  quitFailed);
+    ExpectRun(*this, {{"QUIT", "500 what\r\n"}}, {}, mail + data + "~\r\n.\r\nQUIT\r\n",
+              quitFailed);
     ExpectRun(*this, {{"RCPT TO:<b>", "550-5.1.1 no such user\r\n{wait}550 5.1.1 here\r\n"}},
               {.to = "A <a>; 100% Sales <b>, c"},
               mail + "RCPT TO:<a>\r\nRCPT TO:<b>\r\nRCPT TO:<c>\r\nDATA\r\n~\r\n.\r\nQUIT\r\n",
@@ -142,8 +142,14 @@ TEST_F(ProgramRunTest, EveryFailureIsLoggedInOrder) {
               Log({"An error occurred while parsing the recipients string"}));
 }
 
-// Sends and connects that fail (a broken send costs a reply time-out: a test of its own).
-TEST_F(ProgramRunTest, FailedSendsAndConnectsAreLogged) {
+// Sends and connects that fail, and a server that checks the mail for 6 s before it answers the
+// end of data (more than any other reply may take), which gets it once.
+TEST_F(ProgramRunTest, FailedSendsAndConnectsAndALateReply) {
+    const std::string sent = Helo() + "MAIL FROM:<batch>\r\nRCPT TO:<ops>\r\nRCPT TO:<audit>\r\n";
+    std::string checking;
+    for (int i = 0; i < 20; ++i) checking += "{wait}";
+    ExpectRun(*this, {{".", checking + "250 queued\r\n"}}, {}, sent + "DATA\r\n~\r\n.\r\nQUIT\r\n",
+              "");
     WriteFile(Work("big.bin"), std::string(24 << 20, 'x'));  // more than the socket buffers
     WriteFile(Work("big.txt"), Work("big.bin"));
     ExpectRun(*this, {{"DATA", "354 go ahead\r\n{wait}{reset}"}}, {.attachmentPathFile = "big.txt"},
@@ -152,25 +158,13 @@ TEST_F(ProgramRunTest, FailedSendsAndConnectsAreLogged) {
                   Log({"SMTPエラー(10054):Failed in call to send QUIT command",
                        "SMTPエラー:ReadCommandResponse 221",
                        "An unexpected QUIT response was received"}));
-    ExpectRun(*this, {}, {.server = "no-such-host.invalid"}, "",
-              Log({"SMTPエラー:m_SMTP.Connect[10022] Could not connect to the SMTP server "
-                   "no-such-host.invalid on port 25"}) +
-                  CONNECT_FAILED);
-    ExpectRun(*this, {}, {.server = "127.0.0.2"}, "",  // nothing listens there
-              Log({"SMTPエラー:m_SMTP.Connect[10061] Could not connect to the SMTP server "
-                   "127.0.0.2 on port 25"}) +
-                  CONNECT_FAILED);
-}
-
-// A server that checks the mail before it answers the end of data (6 s here, more than any other
-// reply may take) still gets it sent once, with nothing logged.
-TEST_F(ProgramRunTest, LateReplyToTheEndOfDataIsWaitedFor) {
-    std::string checking;
-    for (int i = 0; i < 20; ++i) checking += "{wait}";
-    ScriptedSmtpServer server({{".", checking + "250 queued\r\n"}});
-    RunJob({});
-    EXPECT_EQ(server.Received().substr(server.Received().size() - 11), "\r\n.\r\nQUIT\r\n");
-    EXPECT_EQ(ErrorLog(), "");
+    for (const char* server : {"no-such-host.invalid", "127.0.0.2"}) {  // nothing listens there
+        ExpectRun(
+            *this, {}, {.server = server}, "",
+            Log({"SMTPエラー:m_SMTP.Connect[" + std::string(server[0] == 'n' ? "10022" : "10061") +
+                 "] Could not connect to the SMTP server " + server + " on port 25"}) +
+                CONNECT_FAILED);
+    }
 }
 
 // With -trace the run appends the server's own words to a transcript, and why a connection or a
@@ -192,23 +186,24 @@ TEST_F(ProgramRunTest, TranscriptOnRequest) {
             << failed;
         std::filesystem::remove_all(Work("log"));
     }
-    ScriptedSmtpServer server({{"RCPT TO:<audit>",
-                                "550-5.1.1 <audit>: Recipient address rejected:\r\n"
-                                "{wait}550 5.1.1 User unknown\r\n"}});
     WriteFile(Work("body.txt"), "secret body text");
     WriteFile(Work("job.ini"), Job{.bodyFile = "body.txt"}.Ini());
     ASSERT_EQ(mkfifo(Work("fifo").c_str(), 0600), 0);
-    Run({"-inifile:job.ini"});
-    Run({"-inifile:job.ini", "/trace:my trace.txt", "-trace:other.txt"});
-    Run({"-inifile:job.ini", "-trace:fifo"});
-    const std::string wire = server.Received();
-    const std::size_t firstEnd = wire.find("QUIT\r\n") + 6;
-    const std::string first = wire.substr(0, firstEnd);
-    EXPECT_EQ(MaskDate(wire.substr(firstEnd, firstEnd)), MaskDate(first));  // the same with it
-    const std::size_t data = first.find("DATA\r\n") + 6, dataBytes = first.rfind("QUIT") - data;
+    auto send = [&](const std::vector<std::string>& arguments) {  // the wire
+        ScriptedSmtpServer server({{"RCPT TO:<audit>",
+                                    "550-5.1.1 <audit>: Recipient address rejected:\r\n"
+                                    "{wait}550 5.1.1 User unknown\r\n"}});
+        Run(arguments);
+        return server.Received();
+    };
+    const std::string wire = send({"-inifile:job.ini"});
+    EXPECT_EQ(MaskDate(send({"-inifile:job.ini", "/trace:my trace.txt", "-trace:other.txt"})),
+              MaskDate(wire));
+    EXPECT_EQ(MaskDate(send({"-inifile:job.ini", "-trace:fifo"})), MaskDate(wire));
     const std::string refused = Log({"SMTPエラー:An unexpected RCPT response was received",
                                      "配信不能：以下の受信者にメールを配信できませんでした。\n\r"});
     EXPECT_EQ(ErrorLog(), refused + refused + refused);
+    const std::size_t dataBytes = wire.rfind("QUIT") - wire.find("DATA\r\n") - 6;
     EXPECT_EQ(MaskStamps(ReadFile(Work("my trace.txt"))),
               "[stamp] Job file: job.ini\nConnecting to 127.0.0.1 port 25\nConnected\n"
               "S: 220 scripted.test ready\nC: " +

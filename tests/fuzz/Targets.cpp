@@ -9,10 +9,8 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <string>
 #include <sys/socket.h>
 #include <unistd.h>
-#include <vector>
 
 #include "app/CCommandLineOptions.h"
 #include "message/CSmtpAttachment.h"
@@ -24,25 +22,21 @@
 #include "smtp/SmtpWireText.h"
 
 namespace {
-
 void Check(bool holds) {
     if (!holds) __builtin_trap();
 }
-
-struct Probe : CSmtpConnection {
-    using CSmtpConnection::m_SMTP;
-};
-
+const std::string BASE64 = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
 }  // namespace
 
 // The command line: the input's lines as an argument vector, joined and scanned as options. A
 // value given as an argument comes back unchanged; any text scans without harm.
 void CommandLineFuzz(const std::string& text) {
-    std::vector<std::string> words = {"fernpost"};
-    for (std::size_t pos = 0; pos <= text.size() && words.size() < 16;) {
-        const std::size_t end = std::min(text.find('\n', pos), text.size());
-        words.push_back(text.substr(pos, end - pos));
-        pos = end + 1;
+    std::vector<std::string> words = {"fernpost", ""};
+    for (char c : text) {
+        if (c != '\n')
+            words.back() += c;
+        else if (words.size() < 16)
+            words.emplace_back();
     }
     const std::string value = words[1];
     words[1] = "-inifile:" + value;
@@ -61,8 +55,7 @@ void ProfileFuzz(const std::string& text) {
     for (const char* mark : {"", "\xEF\xBB\xBF", "\xFF\xFE", "\xFE\xFF"}) {
         const std::string contents = ToCodePage932(mark + text);
         for (const char* key : {"Server", "To", "Subject"}) {
-            const std::string value =
-                FindProfileValue(key[0] == 'S' ? "SMTP" : "Address", key, contents);
+            const std::string value = FindProfileValue("SMTP", key, contents);
             Check(value.size() <= PROFILE_VALUE_MAX && value.find('\0') == std::string::npos);
         }
     }
@@ -75,10 +68,10 @@ void RecipientsFuzz(const std::string& text) {
     message.ParseRecipients(text, RECIPIENT_CC);
     for (const CSmtpAddress& recipient : message.m_CcList) {
         const std::string& address = recipient.m_strAddress;
-        Check(!address.empty() && text.find(address) != std::string::npos);
-        Check(address.find_first_of(",;") == std::string::npos);
-        Check(std::string(" \t\r\n\v\f").find(address.front()) == std::string::npos);
-        Check(std::string(" \t\r\n\v\f").find(address.back()) == std::string::npos);
+        Check(!address.empty() && text.find(address) != std::string::npos &&
+              address.find_first_of(",;") == std::string::npos);
+        const std::string ends = {address.front(), address.back()};
+        Check(ends.find_first_of(" \t\r\n\v\f") == std::string::npos);
     }
 }
 
@@ -86,47 +79,37 @@ void RecipientsFuzz(const std::string& text) {
 // 7-bit, every escape sequence is ESC $ B or ESC ( B, each one opened is closed, and a word holds
 // only base64 between its delimiters.
 void JapaneseFuzz(const std::string& text) {
-    const std::string wide = WidenHalfWidthKana(text);
+    const std::string wide = WidenHalfWidthKana(text), jis = ShiftJisToJis(wide);
     Check(wide.size() <= 2 * text.size());
-    const std::string jis = ShiftJisToJis(wide);
     bool jisMode = false;
     for (std::size_t i = 0; i < jis.size(); ++i) {
         const unsigned char c = static_cast<unsigned char>(jis[i]);
         Check(c < 0x80 && c != '\r' && c != 0x0E && c != 0x0F);
-        if (c == 0x1B) {
-            Check(jis.compare(i, 3, "\x1B$B") == 0 || jis.compare(i, 3, "\x1B(B") == 0);
-            jisMode = jis[i + 1] == '$';
-            i += 2;
-        }
+        if (c != 0x1B) continue;
+        Check(jis.compare(i, 3, "\x1B$B") == 0 || jis.compare(i, 3, "\x1B(B") == 0);
+        jisMode = jis[i + 1] == '$';
+        i += 2;
     }
-    Check(!jisMode);
     const std::string word = EncodeJapaneseHeaderText(text);
-    Check(word.rfind("=?ISO-2022-JP?B?", 0) == 0 && word.size() >= 18);
-    Check(word.find_first_not_of(
-              "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/=", 16) ==
-          word.size() - 2);
+    Check(!jisMode && word.rfind("=?ISO-2022-JP?B?", 0) == 0 && word.size() >= 18);
+    Check(word.find_first_not_of(BASE64 + "=", 16) == word.size() - 2);
 }
 
 // Base64 text of any bytes: lines of at most 76 characters, and it decodes back to the input.
 void Base64Fuzz(const std::string& input) {
     const std::size_t capacity = CSmtpAttachment::Base64EncodedSize(input.size());
-    std::string text(capacity, '\0');
+    std::string text(capacity, '\0'), decoded;
     std::size_t length = 0;
     Check(CSmtpAttachment::Base64Encode(reinterpret_cast<const unsigned char*>(input.data()),
                                         input.size(), text.data(), capacity, length) &&
           length < capacity);
-    const std::string alphabet = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
-    std::string decoded;
     unsigned bits = 0, count = 0, column = 0;
     for (char c : text.substr(0, length)) {
-        if (c == '\r' || c == '\n') {
-            Check(column <= 76);
-            column = 0;
-        } else if (++column, c != '=') {
-            Check(alphabet.find(c) != std::string::npos);
-            bits = bits << 6 | static_cast<unsigned>(alphabet.find(c));
-            if ((count += 6) >= 8) decoded += static_cast<char>(bits >> (count -= 8));
-        }
+        column = c == '\r' || c == '\n' ? 0 : column + 1;
+        Check(column <= 76 && (column == 0 || c == '=' || BASE64.find(c) != std::string::npos));
+        if (column == 0 || c == '=') continue;
+        bits = bits << 6 | static_cast<unsigned>(BASE64.find(c));
+        if ((count += 6) >= 8) decoded += static_cast<char>(bits >> (count -= 8));
     }
     Check(decoded == input);
 }
@@ -138,32 +121,31 @@ void Base64Fuzz(const std::string& input) {
 void ReplyFuzz(const std::string& input) {
     if (input.size() > 65536) return;  // what the socket buffers hold, so the send never blocks
     const std::string text = input + "\r\n999 end\r\n";
-    Probe probe;
+    struct Probe : CSmtpConnection {
+        using CSmtpConnection::m_SMTP;
+    } probe;
     int ends[2];
     Check(probe.m_SMTP.Create() && socketpair(AF_UNIX, SOCK_STREAM, 0, ends) == 0 &&
-          dup2(ends[0], probe.m_SMTP.Handle()) >= 0);
-    Check(send(ends[1], text.data(), text.size(), MSG_NOSIGNAL) ==
-          static_cast<ssize_t>(text.size()));
-    const BOOL result = probe.ReadCommandResponse(250);
+          dup2(ends[0], probe.m_SMTP.Handle()) >= 0 &&
+          send(ends[1], text.data(), text.size(), MSG_NOSIGNAL) == ssize_t(text.size()));
     char code[4] = {};
     text.copy(code, 3);
     int scanned = 0;
-    Check(result == (std::sscanf(code, "%d", &scanned) == 1 && scanned == 250));
+    Check(probe.ReadCommandResponse(250) ==
+          (std::sscanf(code, "%d", &scanned) == 1 && scanned == 250));
     Check(probe.GetLastReply().size() <= text.size());
-    close(ends[0]);
-    close(ends[1]);
+    close(ends[0]), close(ends[1]);
 }
 
 // The message as a whole: job fields (the input's first lines, as a job file gives them: no line
 // ends) and a body (the rest) composed as they go out. The data holds no bare CR or LF, and
-// CR LF . CR LF only at its end.
+// CR LF . CR LF only at its end; with its doubled dots undone, as a server reads it, the body is
+// the one given.
 void MessageFuzz(const std::string& input) {
     std::string text = input, fields[5];
     for (std::string& field : fields) {
         const std::size_t end = std::min(text.find('\n'), text.size());
-        field = text.substr(0, end);
-        field.erase(std::remove(field.begin(), field.end(), '\r'), field.end());
-        field = field.substr(0, field.find('\0'));
+        field = text.substr(0, std::min(end, text.find_first_of(std::string("\r\0", 2))));
         text.erase(0, std::min(end + 1, text.size()));
     }
     CSmtpMessage message;
@@ -172,15 +154,19 @@ void MessageFuzz(const std::string& input) {
     message.ParseRecipients(fields[3], RECIPIENT_CC);
     message.m_strSubject = fields[4];
     message.AssignBody(text);
-    const std::string stream =
-        message.BuildHeader() + ConvertBodyForWire(message.m_strBody) + "\r\n.\r\n";
-    Check(stream.find("\r\n.\r\n") == stream.size() - 5);
+    const std::string body = ConvertBodyForWire(message.m_strBody);
+    const std::string data = message.BuildHeader() + body;
+    Check((data + "\r\n.\r\n").find("\r\n.\r\n") == data.size());
+    std::string read;
+    for (std::size_t i = 0; i < body.size(); ++i)
+        if (body[i] != '.' || (i > 0 && body[i - 1] != '\n')) read += body[i];
+    Check(read == ConvertBodyForWire(text));
     std::size_t lineEnds = 0;
-    for (std::size_t at = stream.find("\r\n"); at != std::string::npos;
-         at = stream.find("\r\n", at + 1))
+    for (std::size_t at = data.find("\r\n"); at != std::string::npos;
+         at = data.find("\r\n", at + 1))
         ++lineEnds;
-    Check(static_cast<std::size_t>(std::count(stream.begin(), stream.end(), '\r') +
-                                   std::count(stream.begin(), stream.end(), '\n')) == 2 * lineEnds);
+    Check(std::size_t(std::count(data.begin(), data.end(), '\r')) == lineEnds &&
+          std::size_t(std::count(data.begin(), data.end(), '\n')) == lineEnds);
 }
 
 // Runs in a fresh folder with a file where the error log's folder would go, so the targets that
@@ -201,12 +187,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 int main(int argc, char** argv) {
     LLVMFuzzerInitialize(&argc, &argv);
     int inputs = 0;
-    for (int i = 1; i < argc; ++i) {
-        for (const auto& file : std::filesystem::directory_iterator(argv[i])) {
-            std::ifstream in(file.path(), std::ios::binary);
-            FUZZ_TARGET(std::string(std::istreambuf_iterator<char>(in), {}));
-            ++inputs;
-        }
+    for (const auto& file : std::filesystem::directory_iterator(argv[argc - 1])) {
+        std::ifstream in(file.path(), std::ios::binary);
+        FUZZ_TARGET(std::string(std::istreambuf_iterator<char>(in), {}));
+        ++inputs;
     }
     std::filesystem::remove_all(std::filesystem::current_path());  // the folder made above
     std::printf("%d inputs replayed\n", inputs);

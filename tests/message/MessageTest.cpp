@@ -1,11 +1,8 @@
-// The message: recipients parser, dot-stuffing, header lines and Date.
+// The message: recipients parser, header lines and Date (the body: tests/fuzz, MessageFuzz).
 #include <gtest/gtest.h>
-
-#include <algorithm>
 
 #include "message/CSmtpMessage.h"
 #include "platform/LastError.h"
-#include "smtp/SmtpWireText.h"
 #include "support/TestFiles.h"
 
 namespace {
@@ -46,33 +43,6 @@ TEST(ParseRecipientsTest, Cases) {
         EXPECT_EQ(ListOf(message, RECIPIENT_TO) + ListOf(message, RECIPIENT_BCC), "");
         EXPECT_EQ(message.RecipientAt(0, -1).m_strAddress, "");  // no such kind
         EXPECT_EQ(GetLastError(), c.whole ? 0u : ERROR_INVALID_DATA) << c.text;
-    }
-}
-
-// Every body of up to 6 bytes of dots, letters, CRs, LFs and cut lead bytes: on the wire it holds
-// no bare CR or LF, its data ends only at the end mark, and with the doubled dots undone (as a
-// server reads it) it is the body converted.
-TEST(AssignBodyTest, EveryBodyReadsBackAsWritten) {
-    const char alphabet[] = ".a\r\n\x93";
-    for (int length = 0, bodies = 1; length <= 6; ++length, bodies *= 5) {
-        for (int k = 0; k < bodies; ++k) {
-            std::string body, read;
-            for (int i = 0, rest = k; i < length; ++i, rest /= 5) body += alphabet[rest % 5];
-            CSmtpMessage message;
-            message.AssignBody(body);
-            const std::string wire = "\r\n" + ConvertBodyForWire(message.m_strBody) + "\r\n.\r\n";
-            ASSERT_EQ(wire.find("\r\n.\r\n"), wire.size() - 5) << body;
-            std::size_t lineEnds = 0;
-            for (std::size_t pos = 2; pos < wire.size() - 3; ++pos) {
-                if (wire[pos] != '.' || wire[pos - 1] != '\n') read += wire[pos];
-                lineEnds += wire.compare(pos, 2, "\r\n") == 0;
-            }
-            ASSERT_EQ(read, ConvertBodyForWire(body) + "\r\n") << body;
-            ASSERT_EQ(std::count(read.begin(), read.end(), '\r') +
-                          std::count(read.begin(), read.end(), '\n'),
-                      2 * lineEnds)
-                << body;
-        }
     }
 }
 

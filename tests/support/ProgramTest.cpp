@@ -35,15 +35,6 @@ void StopWineServer() {
     }
 }
 
-// Wine in a prefix of the build's own, silent, under a Japanese locale (code page 932).
-void SetUpWine() {
-    setenv("WINEPREFIX", FERNPOST_WINE_PREFIX, 1);
-    setenv("WINEDEBUG", "-all", 1);
-    setenv("LANG", "ja_JP.UTF-8", 1);
-    setenv("LC_ALL", "ja_JP.UTF-8", 1);
-    EXPECT_EQ(std::system("test -d \"$WINEPREFIX\" || wineboot -i >/dev/null 2>&1"), 0);
-}
-
 // `log` with Windows' CR LF line ends made LF again (a Japanese entry's "\n\r" becomes CR LF CR
 // on Windows and "\n\r" here again).
 std::string LinuxLineEnds(std::string log) {
@@ -58,7 +49,12 @@ ProgramTest::ProgramTest()
     std::filesystem::create_directories(Work(""));
     std::filesystem::create_directories(dir_.Path("bin"));
     std::filesystem::copy_file(WindowsProgram() ? WindowsProgram() : FERNPOST_BINARY, program_);
-    if (WindowsProgram()) SetUpWine();
+    if (WindowsProgram()) {  // Wine in a prefix of the build's own, silent, under code page 932
+        setenv("WINEPREFIX", FERNPOST_WINE_PREFIX, 1);
+        setenv("WINEDEBUG", "-all", 1);
+        setenv("LC_ALL", "ja_JP.UTF-8", 1);
+        EXPECT_EQ(std::system("test -d \"$WINEPREFIX\" || wineboot -i >/dev/null 2>&1"), 0);
+    }
     StopWineServer();
 }
 
@@ -72,13 +68,9 @@ std::string ProgramTest::ErrorLog() const {
     return MaskStamps(LinuxLineEnds(ReadFile(Work("log/Fernpost.err"))));
 }
 
-std::vector<std::string> ProgramTest::Command(const std::string& program) {
-    if (WindowsProgram()) return {"wine", program};
-    return {program};
-}
-
 void ProgramTest::Run(const std::vector<std::string>& arguments) {
-    std::vector<std::string> command = Command(program_);
+    std::vector<std::string> command = {program_};
+    if (WindowsProgram()) command.insert(command.begin(), "wine");
     command.insert(command.end(), arguments.begin(), arguments.end());
     ProgramResult result = RunProgram(command, Work(""));
     EXPECT_EQ(result.status, 0);

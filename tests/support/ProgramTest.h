@@ -35,8 +35,6 @@ class ProgramTest : public testing::Test {
 public:
     ProgramTest();
     ~ProgramTest() override;
-    // The command line that runs the program at `program` (through Wine for the Windows build).
-    static std::vector<std::string> Command(const std::string& program);
     // Runs the program; expects it to end by itself, silent, with status 0.
     void Run(const std::vector<std::string>& arguments);
     // Writes `job` to work/job.ini and runs the program on it.

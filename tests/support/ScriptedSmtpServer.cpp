@@ -26,16 +26,13 @@ ScriptedSmtpServer::ScriptedSmtpServer(const SmtpScript& changes)
 }
 
 ScriptedSmtpServer::~ScriptedSmtpServer() {
-    if (thread_.joinable()) {
-        (void)!write(stop_[1], "x", 1);
-        thread_.join();
-    }
+    if (thread_.joinable()) (void)!write(stop_[1], "x", 1);
+    if (thread_.joinable()) thread_.join();
     for (int fd : {listen_, stop_[0], stop_[1]}) close(fd);
 }
 
 std::string ScriptedSmtpServer::Received() {
-    std::unique_lock<std::mutex> lock(mutex_);
-    ended_.wait_for(lock, std::chrono::seconds(10), [&] { return connectionsEnded_ > 0; });
+    if (thread_.joinable()) thread_.join();
     return received_;
 }
 
@@ -45,29 +42,21 @@ bool ScriptedSmtpServer::WaitFor(int fd, int milliseconds) {
 }
 
 void ScriptedSmtpServer::Serve() {
-    while (WaitFor(listen_, -1)) {
-        int fd = accept4(listen_, nullptr, nullptr, SOCK_CLOEXEC);
-        whenConnected();
-        std::string pending;  // received, not yet answered; in the data, from the last line end
-        bool inData = false;
-        for (bool open = Play(fd, script_["greeting"]); open && WaitFor(fd, -1);) {
-            open = Converse(fd, pending, inData);
-        }
-        close(fd);
-        std::lock_guard<std::mutex> lock(mutex_);
-        ++connectionsEnded_;
-        ended_.notify_all();
-    }
+    if (!WaitFor(listen_, SCRIPT_CONNECT_LIMIT_MS)) return;
+    int fd = accept4(listen_, nullptr, nullptr, SOCK_CLOEXEC);
+    whenConnected();
+    std::string pending;  // received, not yet answered; in the data, from the last line end
+    bool inData = false;
+    for (bool open = Play(fd, script_["greeting"]); open && WaitFor(fd, SCRIPT_IDLE_LIMIT_MS);)
+        open = Answer(fd, pending, inData);
+    close(fd);
 }
 
-bool ScriptedSmtpServer::Converse(int fd, std::string& pending, bool& inData) {
+bool ScriptedSmtpServer::Answer(int fd, std::string& pending, bool& inData) {
     char buffer[65536];
     ssize_t n = read(fd, buffer, sizeof buffer);
     if (n <= 0) return false;
-    {
-        std::lock_guard<std::mutex> lock(mutex_);
-        received_.append(buffer, std::size_t(n));
-    }
+    received_.append(buffer, std::size_t(n));
     pending.append(buffer, std::size_t(n));
     for (std::size_t end;;) {
         if (inData) {  // up to the end mark; the data begins after a line end
@@ -78,18 +67,17 @@ bool ScriptedSmtpServer::Converse(int fd, std::string& pending, bool& inData) {
             pending.erase(0, end + 5);
             inData = false;
             if (!Play(fd, script_["."])) return false;
-        } else {
-            if ((end = pending.find("\r\n")) == std::string::npos) return true;
-            std::string line = pending.substr(0, end), verb = line.substr(0, 4);
-            for (char& c : verb) c = char(toupper(c));
-            std::string reply = script_.count(line)   ? script_[line]
-                                : script_.count(verb) ? script_[verb]
-                                                      : script_["other"];
-            pending.erase(0, end);  // the data's first line follows this line end
-            inData = reply.rfind("354", 0) == 0;
-            if (!inData) pending.erase(0, 2);
-            if (!Play(fd, reply)) return false;
+            continue;
         }
+        if ((end = pending.find("\r\n")) == std::string::npos) return true;
+        std::string line = pending.substr(0, end), verb = line.substr(0, 4);
+        for (char& c : verb) c = char(toupper(c));
+        const std::string& reply = script_.count(line)   ? script_[line]
+                                   : script_.count(verb) ? script_[verb]
+                                                         : script_["other"];
+        inData = reply.rfind("354", 0) == 0;
+        pending.erase(0, inData ? end : end + 2);  // the data's first line follows this line end
+        if (!Play(fd, reply)) return false;
     }
 }
 

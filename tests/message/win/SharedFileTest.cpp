@@ -5,26 +5,16 @@
 #include "message/CSmtpAttachment.h"
 #include "support/TestFiles.h"
 
-namespace {
-
-HANDLE OpenShared(const char* path, DWORD access) {
-    return CreateFileA(path, access, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                       FILE_ATTRIBUTE_NORMAL, nullptr);
-}
-
 TEST(SharedFileTest, AFileOpenForWritingElsewhereIsNotLoaded) {
     TempDir dir(true);
     FixedClock clock;
     WriteFile("report.csv", "x");
-    CSmtpAttachment attachment;
-    HANDLE writer = OpenShared("report.csv", GENERIC_WRITE);
-    EXPECT_EQ(attachment.LoadFile("report.csv"), FALSE);
-    CloseHandle(writer);
-    HANDLE reader = OpenShared("report.csv", GENERIC_READ);
-    EXPECT_EQ(attachment.LoadFile("report.csv"), TRUE);
-    CloseHandle(reader);
+    for (DWORD access : {GENERIC_WRITE, GENERIC_READ}) {
+        HANDLE other = CreateFileA("report.csv", access, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                   nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        EXPECT_EQ(CSmtpAttachment().LoadFile("report.csv"), access == GENERIC_READ);
+        CloseHandle(other);
+    }
     EXPECT_EQ(ReadFile("log/Fernpost.err"),
               std::string(FIXED_STAMP) + " Failed to open file to be attached" + LOG_NEWLINE);
 }
-
-}  // namespace
