@@ -9,7 +9,7 @@ TEST(SharedFileTest, AFileOpenForWritingElsewhereIsNotLoaded) {
     TempDir dir(true);
     FixedClock clock;
     WriteFile("report.csv", "x");
-    for (DWORD access : {GENERIC_WRITE, GENERIC_READ}) {
+    for (DWORD access : {DWORD(GENERIC_WRITE), DWORD(GENERIC_READ)}) {
         HANDLE other = CreateFileA("report.csv", access, FILE_SHARE_READ | FILE_SHARE_WRITE,
                                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
         EXPECT_EQ(CSmtpAttachment().LoadFile("report.csv"), access == GENERIC_READ);
