@@ -162,12 +162,13 @@ TEST(SmtpWireTextTest, HeloNameLineEndsAndErrorNumbers) {
         {"a\x80", "localhost"}, {"a\n", "localhost"}, {"mx-1.example.jp", "mx-1.example.jp"}};
     for (const auto& [name, chosen] : names) EXPECT_EQ(ChooseHeloName(name), chosen);
     EXPECT_EQ(ToCrLfLineEnds("a\r\nb\rc\nd\r"), "a\r\nb\r\nc\r\nd\r\n");
+    // clang-format off
     const std::pair<int, DWORD> errors[] = {
-        {EINTR, 10004},        {EINVAL, 10022},     {EMFILE, 10024},
-        {EPIPE, 10054},        {ECONNRESET, 10054}, {ETIMEDOUT, 10060},
-        {ECONNREFUSED, 10061}, {EREMOTE, 10071},    {ESOCKTNOSUPPORT, 10044},
-        {ENAMETOOLONG, 10063}, {ESTALE, 10070},     {0, 0},
-        {9999, 9999}};
+        {EINTR, 10004},      {EINVAL, 10022},    {EMFILE, 10024},      {EPIPE, 10054},
+        {ECONNRESET, 10054}, {ETIMEDOUT, 10060}, {EFAULT, 10014},      {EALREADY, 10037},
+        {ECONNREFUSED, 10061}, {EREMOTE, 10071}, {ESTALE, 10070},      {ESOCKTNOSUPPORT, 10044},
+        {ENAMETOOLONG, 10063}, {0, 0},           {9999, 9999}};
+    // clang-format on
     for (auto [errnoValue, code] : errors) EXPECT_EQ(WinsockErrorFromErrno(errnoValue), code);
 }
 
