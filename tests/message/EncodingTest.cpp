@@ -39,20 +39,16 @@ TEST(ShiftJisToJisTest, Cases) {
         EXPECT_EQ(ShiftJisToJis(source), expected) << source;
 }
 
-TEST(ShiftJisToJisTest, RangeEdgesGiveTheirJisCodes) {
+// The JIS X 0208 characters of code page 932 (6879) and 0x83D7-0x83E6 convert, each to its own
+// 7-bit code (the edges of the ranges to theirs); everything else is rejected.
+TEST(ShiftJisToJisTest, EveryConvertibleCodeGivesADistinctSevenBitCode) {
     const std::pair<unsigned, unsigned> codes[] = {
         {0x8140, 0x2121}, {0x817E, 0x215F}, {0x8180, 0x2160}, {0x81CD, 0x224F}, {0x824F, 0x2330},
         {0x829A, 0x237A}, {0x8396, 0x2576}, {0x83BF, 0x2641}, {0x83D6, 0x2658}, {0x83D7, 0x2659},
         {0x8440, 0x2721}, {0x8491, 0x2771}, {0x849F, 0x2821}, {0x84BE, 0x2840}, {0x889F, 0x3021},
         {0x9872, 0x4F53}, {0x989F, 0x5021}, {0x98A4, 0x5026}, {0xEAA3, 0x7425}, {0xEAA4, 0x7426}};
-    for (auto [sjis, jis] : codes) {
+    for (auto [sjis, jis] : codes)
         EXPECT_EQ(ShiftJisToJis(Code(sjis)), JIS + Code(jis) + ASCII) << std::hex << sjis;
-    }
-}
-
-// The JIS X 0208 characters of code page 932 (6879) and 0x83D7-0x83E6 convert, each to its own
-// 7-bit code; everything else is rejected.
-TEST(ShiftJisToJisTest, EveryConvertibleCodeGivesADistinctSevenBitCode) {
     std::set<std::string> seen;
     for (unsigned code = 0; code <= 0x1FFFF; ++code) {
         if (!IsConvertibleKanji(code)) continue;
