@@ -33,7 +33,7 @@ TEST(CommandLineOptionsTest, Scans) {
         {"fp -inifile:ソ表\\a.ini", {{"inifile", "ソ表\\a.ini"}}},
         // UTF-8 bytes that look like lead bytes (テ is E3 83 86) never swallow a blank
         {Utf8(u8"fp -inifile:/j/テ -v"), {{"inifile", Utf8(u8"/j/テ")}, {"v", ""}}},
-        {"fp -ＡB:v -アΩЯЁ:w", {{"ａb", "v"}, {"アωяё", "w"}}},
+        {"fp -ＡB:v -アΩАЯЁ:w", {{"ａb", "v"}, {"アωаяё", "w"}}},
     };
     for (const auto& [line, table] : cases) {
         CCommandLineOptions options("fp -stale:1", false);

@@ -51,9 +51,9 @@ TEST(PrivateProfileTest, Rules) {
         {Utf8(u8"\uFEFF[SMTP]\n[経理]\nServer=経理部 髙橋"), "経理", "Server", "経理部 \xFB\xFC橋"},
         {Utf16(u"\uFEFF[A]\r\nK=漢字😀\xDC00ｱ\xDC00\U0001B600", false), "A", "K", "漢字???ｱ???"},
         {Utf16(u"\uFEFF[A]\r\nK=漢字😀\xDC00ｱ\xDC00\U0001B600", true), "A", "K", "漢字???ｱ???"},
-        {"\xEF\xBB\xBF[A]\nK=a\xE6\xBC\xA2\xC0\x80\xF0\x94\xB8\x80\xE6"
+        {"\xEF\xBB\xBF[A]\nK=a\xE6\xBC\xA2\xC0\x80\xF0\x94\xB8\x80\xF4\x8F\xBF\xBF\xE6"
          "b\n",
-         "A", "K", "a漢?????b"},
+         "A", "K", "a漢???????b"},
         {std::string("[SMTP]\nServer=ab\0cd\n", 19), "SMTP", "Server", "ab"},
         {"[\x81]]\nKey=v", "\x81]", "Key", "v"},  // the first ']' is the trail byte of 0x815D
         {"[A]\nTo=" + std::string(600, 'x'), "A", "To", std::string(511, 'x')},
