@@ -1,10 +1,9 @@
 // The program as a process: which job file it reads and the run log of a failed load; the mail
 // it sends to the scripted server on 127.0.0.1:25, byte for byte, and the error log of every
 // way a send can fail.
-#include <gtest/gtest.h>
+#include <gmock/gmock.h>
 
 #include <filesystem>
-#include <memory>
 #include <fcntl.h>
 #include <sys/inotify.h>
 #include <sys/stat.h>
@@ -14,6 +13,8 @@
 #include "support/ScriptedSmtpServer.h"
 
 namespace {
+
+using testing::HasSubstr;
 
 std::string Helo() {
     char host[256] = {};
@@ -28,7 +29,32 @@ std::string Log(const std::vector<std::string>& entries) {
     return log;
 }
 
-using ProgramRunTest = ProgramTest;
+class ProgramRunTest : public ProgramTest {
+public:
+    // A run of `job` against a server playing `script`: expects the dialogue the server received
+    // (the mail data between DATA and its end mark shown as "~"; none expected: not looked at)
+    // and the error log.
+    void ExpectRun(const SmtpScript& script, const Job& job, const std::string& dialogue,
+                   const std::string& log) {
+        std::filesystem::remove_all(Work("log"));
+        ScriptedSmtpServer server(script);
+        RunJob(job);
+        std::string received = dialogue.empty() ? "" : server.Received();
+        std::size_t data = received.find("DATA\r\n"), end = received.find("\r\n.\r\n");
+        if (data != std::string::npos && end != std::string::npos)
+            received.replace(data + 6, end - data - 6, "~");
+        EXPECT_EQ(received, dialogue) << log;
+        EXPECT_EQ(ErrorLog(), log) << dialogue;
+    }
+    // Runs the program on `job` through `shell` (commands that end in exec, in a mount namespace
+    // of its own).
+    ProgramResult RunUnder(const std::string& shell, const Job& job) {
+        WriteFile(Work("job.ini"), job.Ini());
+        return RunProgram({"/usr/bin/unshare", "--mount", "/bin/sh", "-c",
+                           shell + " " + program_ + " -inifile:job.ini"},
+                          Work(""));
+    }
+};
 
 TEST_F(ProgramRunTest, JobFileResolutionAndTheRunLog) {
     Run({});  // no job beside the executable
@@ -82,90 +108,65 @@ TEST_F(ProgramRunTest, WorkedExampleGoesOutByteForByte) {
     EXPECT_EQ(ErrorLog(), "");
 }
 
-const std::string CONNECT_FAILED = Log({"Error:CMail::SendMail Connect()",
-                                        "SMTP "
-                                        "サーバ接続に失敗しました。\n\rSMTPの設定が間違っているか、"
-                                        "SMTPサーバが動作していない可能性があります。"});
-const std::string SEND_FAILED =
-    Log({"Error:CMail::SendMessage()", "SMTP メール送信に失敗しました。"});
-
-// A run of `job` against a server playing `script`: expects the dialogue the server received
-// (the mail data between DATA and its end mark shown as "~"; none expected: not looked at) and
-// the error log.
-void ExpectRun(ProgramTest& test, const SmtpScript& script, const Job& job,
-               const std::string& dialogue, const std::string& log) {
-    std::filesystem::remove_all(test.Work("log"));
-    ScriptedSmtpServer server(script);
-    test.RunJob(job);
-    std::string received = dialogue.empty() ? "" : server.Received();
-    std::size_t data = received.find("DATA\r\n"), end = received.find("\r\n.\r\n");
-    if (data != std::string::npos && end != std::string::npos)
-        received.replace(data + 6, end - data - 6, "~");
-    EXPECT_EQ(received, dialogue) << log;
-    EXPECT_EQ(test.ErrorLog(), log) << dialogue;
+std::string Unexpected(const std::string& step) {
+    return "SMTPエラー:An unexpected " + step + " response was received";
 }
+std::string Response(const std::string& code) { return "SMTPエラー:ReadCommandResponse " + code; }
 
+// Every way a send can fail, each with its entries in order; and a server that checks the mail
+// for 6 s before it answers the end of data (more than any other reply may take), which gets it
+// once.
 TEST_F(ProgramRunTest, EveryFailureIsLoggedInOrder) {
     const std::string mail = Helo() + "MAIL FROM:<batch>\r\n";
-    const std::string data = "RCPT TO:<ops>\r\nRCPT TO:<audit>\r\nDATA\r\n";
+    const std::string data = mail + "RCPT TO:<ops>\r\nRCPT TO:<audit>\r\nDATA\r\n";
+    const std::string sendFailed =
+        Log({"Error:CMail::SendMessage()", "SMTP メール送信に失敗しました。"});
+    const std::string connectFailed = Log({"Error:CMail::SendMail Connect()",
+                                           "SMTP "
+                                           "サーバ接続に失敗しました。\n\rSMTPの設定が間違っている"
+                                           "か、SMTPサーバが動作していない可能性があります。"});
     const std::string quitFailed =
-        Log({"SMTPエラー:ReadCommandResponse 221", "An unexpected QUIT response was received"});
-    ExpectRun(*this, {{"greeting", "554 busy\r\n"}}, {}, "QUIT\r\n",
-              Log({"SMTPエラー:ReadCommandResponse 220",
-                   "SMTPエラー:An unexpected SMTP login response was received"}) +
-                  CONNECT_FAILED);
-    ExpectRun(*this, {{"HELO", "501 no\r\n"}}, {}, Helo() + "QUIT\r\n",
-              Log({"SMTPエラー:ReadCommandResponse 250",
-                   "SMTPエラー:An unexpected HELO response was received"}) +
-                  CONNECT_FAILED);
-    ExpectRun(*this, {{"MAIL", "550 no\r\n"}}, {}, mail + "QUIT\r\n",
-              Log({"SMTPエラー:ReadCommandResponse 250",
-                   "SMTPエラー:An unexpected MAIL response was received"}) +
-                  SEND_FAILED);
-    ExpectRun(*this, {{"DATA", "554 no\r\n"}}, {}, mail + data + "QUIT\r\n",
-              Log({"SMTPエラー:An unexpected DATA response was received"}) + SEND_FAILED);
-    ExpectRun(*this, {{".", "554 rejected\r\n"}}, {}, mail + data + "~\r\n.\r\nQUIT\r\n",
-              Log({"SMTPエラー:An unexpected end of message response was received"}) + SEND_FAILED);
-    // A server that closes instead of answering the end of data ends that wait at once (QUIT's
-    // wait then runs to its time-out).
-    ExpectRun(*this, {{".", "{close}"}}, {}, mail + data + "~\r\n.\r\n",
-              Log({"SMTPエラー:An unexpected end of message response was received"}) + SEND_FAILED +
-                  quitFailed);
-    ExpectRun(*this, {{"QUIT", "500 what\r\n"}}, {}, mail + data + "~\r\n.\r\nQUIT\r\n",
-              quitFailed);
-    ExpectRun(*this, {{"RCPT TO:<b>", "550-5.1.1 no such user\r\n{wait}550 5.1.1 here\r\n"}},
-              {.to = "A <a>; 100% Sales <b>, c"},
-              mail + "RCPT TO:<a>\r\nRCPT TO:<b>\r\nRCPT TO:<c>\r\nDATA\r\n~\r\n.\r\nQUIT\r\n",
-              Log({"SMTPエラー:An unexpected RCPT response was received",
-                   "配信不能：以下の受信者にメールを配信できませんでした。\n\r100% Sales"}));
-    ExpectRun(*this, {}, {.to = "a, Sales <b, c"},
-              mail + "RCPT TO:<a>\r\nDATA\r\n~\r\n.\r\nQUIT\r\n",
-              Log({"An error occurred while parsing the recipients string"}));
-}
-
-// Sends and connects that fail, and a server that checks the mail for 6 s before it answers the
-// end of data (more than any other reply may take), which gets it once.
-TEST_F(ProgramRunTest, FailedSendsAndConnectsAndALateReply) {
-    const std::string sent = Helo() + "MAIL FROM:<batch>\r\nRCPT TO:<ops>\r\nRCPT TO:<audit>\r\n";
+        Log({Response("221"), "An unexpected QUIT response was received"});
     std::string checking;
     for (int i = 0; i < 20; ++i) checking += "{wait}";
-    ExpectRun(*this, {{".", checking + "250 queued\r\n"}}, {}, sent + "DATA\r\n~\r\n.\r\nQUIT\r\n",
-              "");
     WriteFile(Work("big.bin"), std::string(24 << 20, 'x'));  // more than the socket buffers
     WriteFile(Work("big.txt"), Work("big.bin"));
-    ExpectRun(*this, {{"DATA", "354 go ahead\r\n{wait}{reset}"}}, {.attachmentPathFile = "big.txt"},
-              "",
-              Log({"SMTPエラー(10054):Failed in call to send the attachment"}) + SEND_FAILED +
-                  Log({"SMTPエラー(10054):Failed in call to send QUIT command",
-                       "SMTPエラー:ReadCommandResponse 221",
-                       "An unexpected QUIT response was received"}));
-    for (const char* server : {"no-such-host.invalid", "127.0.0.2"}) {  // nothing listens there
-        ExpectRun(
-            *this, {}, {.server = server}, "",
-            Log({"SMTPエラー:m_SMTP.Connect[" + std::string(server[0] == 'n' ? "10022" : "10061") +
-                 "] Could not connect to the SMTP server " + server + " on port 25"}) +
-                CONNECT_FAILED);
-    }
+    const struct {
+        SmtpScript script;
+        Job job;
+        std::string dialogue, log;
+    } rows[] = {
+        // clang-format off
+        {{{"greeting", "554 busy\r\n"}}, {}, "QUIT\r\n",
+         Log({Response("220"), Unexpected("SMTP login")}) + connectFailed},
+        {{{"HELO", "501 no\r\n"}}, {}, Helo() + "QUIT\r\n",
+         Log({Response("250"), Unexpected("HELO")}) + connectFailed},
+        {{{"MAIL", "550 no\r\n"}}, {}, mail + "QUIT\r\n",
+         Log({Response("250"), Unexpected("MAIL")}) + sendFailed},
+        {{{"DATA", "554 no\r\n"}}, {}, data + "QUIT\r\n", Log({Unexpected("DATA")}) + sendFailed},
+        {{{".", "554 rejected\r\n"}}, {}, data + "~\r\n.\r\nQUIT\r\n",
+         Log({Unexpected("end of message")}) + sendFailed},
+        // closed instead of an answer to the end of data: that wait ends at once, QUIT's times out
+        {{{".", "{close}"}}, {}, data + "~\r\n.\r\n",
+         Log({Unexpected("end of message")}) + sendFailed + quitFailed},
+        {{{"QUIT", "500 what\r\n"}}, {}, data + "~\r\n.\r\nQUIT\r\n", quitFailed},
+        {{{".", checking + "250 queued\r\n"}}, {}, data + "~\r\n.\r\nQUIT\r\n", ""},
+        {{{"RCPT TO:<b>", "550-5.1.1 no such user\r\n{wait}550 5.1.1 here\r\n"}},
+         {.to = "A <a>; 100% Sales <b>, c"},
+         mail + "RCPT TO:<a>\r\nRCPT TO:<b>\r\nRCPT TO:<c>\r\nDATA\r\n~\r\n.\r\nQUIT\r\n",
+         Log({Unexpected("RCPT"), "配信不能：以下の受信者にメールを配信できませんでした。\n\r100% Sales"})},
+        {{}, {.to = "a, Sales <b, c"}, mail + "RCPT TO:<a>\r\nDATA\r\n~\r\n.\r\nQUIT\r\n",
+         Log({"An error occurred while parsing the recipients string"})},
+        {{{"DATA", "354 go ahead\r\n{wait}{reset}"}}, {.attachmentPathFile = "big.txt"}, "",
+         Log({"SMTPエラー(10054):Failed in call to send the attachment"}) + sendFailed +
+         Log({"SMTPエラー(10054):Failed in call to send QUIT command"}) + quitFailed},
+        {{}, {.server = "no-such-host.invalid"}, "", Log({"SMTPエラー:m_SMTP.Connect[10022] Could "
+         "not connect to the SMTP server no-such-host.invalid on port 25"}) + connectFailed},
+        {{}, {.server = "127.0.0.2"}, "", Log({"SMTPエラー:m_SMTP.Connect[10061] Could not connect "
+         "to the SMTP server 127.0.0.2 on port 25"}) + connectFailed},  // nothing listens there
+        // clang-format on
+    };
+    for (const auto& row : rows) ExpectRun(row.script, row.job, row.dialogue, row.log);
 }
 
 // With -trace the run appends the server's own words to a transcript, and why a connection or a
@@ -179,12 +180,10 @@ TEST_F(ProgramRunTest, TranscriptOnRequest) {
         WriteFile(Work("job.ini"), Job{}.Ini());
         Run({"-inifile:job.ini", "-trace:failed.txt"});
         const std::string failed = ReadFile(Work("failed.txt"));
-        EXPECT_NE(failed.find("port 25\nConnection failed [10061]\n"), std::string::npos) << failed;
-        EXPECT_NE(
-            failed.find(" bytes>\nConnection closed by the server\nReply wait ended\nC: QUIT\n"
-                        "Connection closed by the server\nTime-out: no reply within 5000 ms\n"),
-            std::string::npos)
-            << failed;
+        EXPECT_THAT(failed, HasSubstr("port 25\nConnection failed [10061]\n"));
+        EXPECT_THAT(failed, HasSubstr(" bytes>\nConnection closed by the server\nReply wait ended\n"
+                                      "C: QUIT\nConnection closed by the server\n"
+                                      "Time-out: no reply within 5000 ms\n"));
         std::filesystem::remove_all(Work("log"));
     }
     WriteFile(Work("body.txt"), "secret body text");
@@ -215,15 +214,6 @@ TEST_F(ProgramRunTest, TranscriptOnRequest) {
                   std::to_string(dataBytes) + " bytes>\nS: 250 queued\nC: QUIT\nS: 221 bye\n");
 }
 
-// Runs the program on `job` through `shell` (commands that end in exec, in a mount namespace of
-// its own).
-ProgramResult RunUnder(ProgramTest& test, const std::string& shell, const Job& job) {
-    WriteFile(test.Work("job.ini"), job.Ini());
-    return RunProgram({"/usr/bin/unshare", "--mount", "/bin/sh", "-c",
-                       shell + " " + test.program_ + " -inifile:job.ini"},
-                      test.Work(""));
-}
-
 // A file larger than the memory a run may use: as the body it ends the run with an entry, not an
 // abort; as an attachment it fails to load with its entry and the mail still goes out.
 TEST_F(ProgramRunTest, RunningOutOfMemoryEndsWithAnEntryNotAnAbort) {
@@ -233,12 +223,11 @@ TEST_F(ProgramRunTest, RunningOutOfMemoryEndsWithAnEntryNotAnAbort) {
     WriteFile(Work("big"), "");
     ASSERT_EQ(truncate(Work("big").c_str(), off_t{1} << 30), 0);  // sparse: costs no disk
     WriteFile(Work("list.txt"), Work("big"));
-    EXPECT_EQ(RunUnder(*this, "ulimit -v 262144 && exec", {.bodyFile = "big"}).output, "");
+    EXPECT_EQ(RunUnder("ulimit -v 262144 && exec", {.bodyFile = "big"}).output, "");
     EXPECT_EQ(ErrorLog(), Log({"Error:fernpost stopped: std::bad_alloc"}));
     std::filesystem::remove_all(Work("log"));
     ScriptedSmtpServer server;
-    EXPECT_EQ(
-        RunUnder(*this, "ulimit -v 262144 && exec", {.attachmentPathFile = "list.txt"}).status, 0);
+    EXPECT_EQ(RunUnder("ulimit -v 262144 && exec", {.attachmentPathFile = "list.txt"}).status, 0);
     EXPECT_EQ(server.Received().substr(server.Received().size() - 6), "QUIT\r\n");
     EXPECT_EQ(ErrorLog(), Log({"Failed to open file to be attached"}));
 }
@@ -279,28 +268,24 @@ TEST_F(ProgramRunTest, BadFilesAndPlaces) {
         std::filesystem::permissions(Work(""), std::filesystem::perms::all);
         ScriptedSmtpServer server;
         server.whenConnected = [&] { std::filesystem::remove(Work("gone")); };
-        EXPECT_EQ(
-            RunUnder(*this,
-                     realRoot ? "exec setpriv --reuid=65534 --regid=65534 --clear-groups" : "exec",
-                     {.bodyFile = "fifo", .attachmentPathFile = "list.txt"})
-                .output,
-            "");
+        const char* as =
+            realRoot ? "exec setpriv --reuid=65534 --regid=65534 --clear-groups" : "exec";
+        EXPECT_EQ(RunUnder(as, {.bodyFile = "fifo", .attachmentPathFile = "list.txt"}).output, "");
         std::string parts;
         for (int i = 0; i < 4 + realRoot; ++i)
             parts +=
                 "\r\n\r\n--#BOUNDARY#\r\nContent-Type: application/octet-stream; name=\r\n"
                 "Content-Transfer-Encoding: base64\r\nContent-Disposition: attachment; "
                 "filename=\"\"\r\n\r\n";
-        EXPECT_NE(server.Received().find("7bit\r\n\r\n" + parts + "\r\n--#BOUNDARY#--"),
-                  std::string::npos);
+        EXPECT_THAT(server.Received(), HasSubstr("7bit\r\n\r\n" + parts + "\r\n--#BOUNDARY#--"));
         EXPECT_EQ(ErrorLog(), Log(std::vector<std::string>(4 + realRoot,
                                                            "Failed to open file to be attached")));
     }
-    const std::string sent =
-        Helo() +
-        "MAIL FROM:<batch>\r\nRCPT TO:<ops>\r\nRCPT TO:<audit>\r\nDATA\r\n~\r\n.\r\nQUIT\r\n";
-    ExpectRun(*this, {}, {.bodyFile = "/dev/zero", .attachmentPathFile = "fifo"}, sent, "");
-    ExpectRun(*this, {}, {.bodyFile = "garbage", .attachmentPathFile = "line"}, sent, "");
+    const std::string sent = Helo() +
+                             "MAIL FROM:<batch>\r\nRCPT TO:<ops>\r\nRCPT TO:<audit>\r\n"
+                             "DATA\r\n~\r\n.\r\nQUIT\r\n";
+    ExpectRun({}, {.bodyFile = "/dev/zero", .attachmentPathFile = "fifo"}, sent, "");
+    ExpectRun({}, {.bodyFile = "garbage", .attachmentPathFile = "line"}, sent, "");
     char events[4096];
     EXPECT_LT(read(watch, events, sizeof events), 0) << "the FIFO was opened";
     close(watch);
@@ -313,7 +298,7 @@ TEST_F(ProgramRunTest, BadFilesAndPlaces) {
         ScriptedSmtpServer server({{"MAIL", "550 no\r\n"}});
         const std::string fill =
             "mount -t tmpfs -o size=4k tmpfs log && (head -c 1M /dev/zero >log/full; true) && ";
-        EXPECT_EQ(RunUnder(*this, (place == "full disk" ? fill : "") + "exec", {}).status, 0);
+        EXPECT_EQ(RunUnder((place == "full disk" ? fill : "") + "exec", {}).status, 0);
         EXPECT_EQ(server.Received(), Helo() + "MAIL FROM:<batch>\r\nQUIT\r\n") << place;
         EXPECT_EQ(place == "FIFO", reader >= 0);
         EXPECT_LE(read(reader, events, sizeof events), 0) << "the FIFO log was written";

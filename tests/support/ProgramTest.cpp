@@ -26,28 +26,16 @@ std::string Job::Ini() const {
 
 const char* WindowsProgram() { return std::getenv("FERNPOST_WINDOWS_PROGRAM"); }
 
-namespace {
 // Wine's server makes the program's sockets: one started in another test's network namespace
 // must not serve this test, so none outlives a test.
-void StopWineServer() {
-    if (WindowsProgram()) {
-        EXPECT_EQ(std::system("wineserver -k 2>/dev/null; wineserver -w"), 0);
-    }
+static void StopWineServer() {
+    EXPECT_TRUE(!WindowsProgram() || std::system("wineserver -k 2>/dev/null; wineserver -w") == 0);
 }
-
-// `log` with Windows' CR LF line ends made LF again (a Japanese entry's "\n\r" becomes CR LF CR
-// on Windows and "\n\r" here again).
-std::string LinuxLineEnds(std::string log) {
-    for (std::size_t pos = 0; WindowsProgram() && (pos = log.find("\r\n", pos)) != log.npos;)
-        log.erase(pos, 1);
-    return log;
-}
-}  // namespace
 
 ProgramTest::ProgramTest()
     : program_(dir_.Path(WindowsProgram() ? "bin/fernpost.exe" : "bin/fernpost")) {
-    std::filesystem::create_directories(Work(""));
-    std::filesystem::create_directories(dir_.Path("bin"));
+    for (const char* folder : {"work", "bin"})
+        std::filesystem::create_directories(dir_.Path(folder));
     std::filesystem::copy_file(WindowsProgram() ? WindowsProgram() : FERNPOST_BINARY, program_);
     if (WindowsProgram()) {  // Wine in a prefix of the build's own, silent, under code page 932
         setenv("WINEPREFIX", FERNPOST_WINE_PREFIX, 1);
@@ -60,12 +48,12 @@ ProgramTest::ProgramTest()
 
 ProgramTest::~ProgramTest() { StopWineServer(); }
 
-std::string ProgramTest::RunLog() const {
-    return MaskStamps(LinuxLineEnds(ReadFile(dir_.Path("bin/Fernpost.log"))));
-}
-
-std::string ProgramTest::ErrorLog() const {
-    return MaskStamps(LinuxLineEnds(ReadFile(Work("log/Fernpost.err"))));
+// A Japanese entry's "\n\r" becomes CR LF CR on Windows, and "\n\r" here again.
+std::string ProgramTest::ReadLog(const std::string& path) {
+    std::string log = ReadFile(path);
+    for (std::size_t pos = 0; WindowsProgram() && (pos = log.find("\r\n", pos)) != log.npos;)
+        log.erase(pos, 1);
+    return MaskStamps(log);
 }
 
 void ProgramTest::Run(const std::vector<std::string>& arguments) {

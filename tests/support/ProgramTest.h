@@ -40,9 +40,10 @@ public:
     // Writes `job` to work/job.ini and runs the program on it.
     void RunJob(const Job& job);
     std::string Work(const std::string& name) const { return dir_.Path("work/" + name); }
-    // The logs, their line ends as on Linux (Windows writes each "\n" as CR LF).
-    std::string RunLog() const;
-    std::string ErrorLog() const;
+    // The logs, stamps masked, their line ends as on Linux (Windows writes "\n" as CR LF).
+    std::string RunLog() const { return ReadLog(dir_.Path("bin/Fernpost.log")); }
+    std::string ErrorLog() const { return ReadLog(Work("log/Fernpost.err")); }
+    static std::string ReadLog(const std::string& path);
 
     TempDir dir_;
     std::string program_;

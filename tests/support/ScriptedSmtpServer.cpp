@@ -45,40 +45,32 @@ void ScriptedSmtpServer::Serve() {
     if (!WaitFor(listen_, SCRIPT_CONNECT_LIMIT_MS)) return;
     int fd = accept4(listen_, nullptr, nullptr, SOCK_CLOEXEC);
     whenConnected();
-    std::string pending;  // received, not yet answered; in the data, from the last line end
-    bool inData = false;
     for (bool open = Play(fd, script_["greeting"]); open && WaitFor(fd, SCRIPT_IDLE_LIMIT_MS);)
-        open = Answer(fd, pending, inData);
+        open = Answer(fd);
     close(fd);
 }
 
-bool ScriptedSmtpServer::Answer(int fd, std::string& pending, bool& inData) {
+bool ScriptedSmtpServer::Answer(int fd) {
     char buffer[65536];
     ssize_t n = read(fd, buffer, sizeof buffer);
     if (n <= 0) return false;
     received_.append(buffer, std::size_t(n));
-    pending.append(buffer, std::size_t(n));
-    for (std::size_t end;;) {
-        if (inData) {  // up to the end mark; the data begins after a line end
-            if ((end = pending.find("\r\n.\r\n")) == std::string::npos) {
-                pending.erase(0, pending.size() - std::min<std::size_t>(pending.size(), 4));
-                return true;
-            }
-            pending.erase(0, end + 5);
-            inData = false;
-            if (!Play(fd, script_["."])) return false;
-            continue;
-        }
-        if ((end = pending.find("\r\n")) == std::string::npos) return true;
-        std::string line = pending.substr(0, end), verb = line.substr(0, 4);
+    // A command line ends in CR LF; the data, which begins with the line end of DATA, in the mark.
+    for (std::size_t end;
+         (end = received_.find(inData_ ? "\r\n.\r\n" : "\r\n", done_)) != std::string::npos;) {
+        std::string line = received_.substr(done_, end - done_), verb = line.substr(0, 4);
         for (char& c : verb) c = char(toupper(c));
-        const std::string& reply = script_.count(line)   ? script_[line]
+        const std::string& reply = inData_               ? script_["."]
+                                   : script_.count(line) ? script_[line]
                                    : script_.count(verb) ? script_[verb]
                                                          : script_["other"];
-        inData = reply.rfind("354", 0) == 0;
-        pending.erase(0, inData ? end : end + 2);  // the data's first line follows this line end
+        done_ = end + (inData_ ? 5 : 2);
+        inData_ = !inData_ && reply.rfind("354", 0) == 0;
+        if (inData_) done_ = end;
         if (!Play(fd, reply)) return false;
     }
+    if (inData_) done_ = std::max(done_, received_.size() - 4);  // the mark may span two reads
+    return true;
 }
 
 bool ScriptedSmtpServer::Play(int fd, const std::string& reply) {
@@ -87,11 +79,8 @@ bool ScriptedSmtpServer::Play(int fd, const std::string& reply) {
         std::string text = reply.substr(pos, mark - pos);
         if (send(fd, text.data(), text.size(), MSG_NOSIGNAL) < 0) return false;
         if (mark == std::string::npos) break;
-        pollfd stop{stop_[0], POLLIN, 0};
-        if (reply.compare(mark, 6, "{wait}") == 0) {
-            if (poll(&stop, 1, SCRIPT_PAUSE_MS) != 0) return false;
-            continue;
-        }
+        pollfd stop{stop_[0], POLLIN, 0};  // a pause ends the connection on the stop signal
+        if (reply.compare(mark, 6, "{wait}") == 0 && poll(&stop, 1, SCRIPT_PAUSE_MS) == 0) continue;
         linger abort{1, 0};  // a close that sends a reset
         if (reply.compare(mark, 7, "{reset}") == 0)
             setsockopt(fd, SOL_SOCKET, SO_LINGER, &abort, sizeof abort);

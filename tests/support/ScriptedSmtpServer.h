@@ -36,13 +36,15 @@ public:
 
 private:
     void Serve();
-    bool Answer(int fd, std::string& pending, bool& inData);  // false when the connection ends
-    bool Play(int fd, const std::string& reply);              // false when the connection ends
-    bool WaitFor(int fd, int milliseconds);                   // false on stop or time-out
+    bool Answer(int fd);                          // false when the connection ends
+    bool Play(int fd, const std::string& reply);  // false when the connection ends
+    bool WaitFor(int fd, int milliseconds);       // false on stop or time-out
 
     SmtpScript script_;
     int listen_ = -1, stop_[2] = {-1, -1};
     std::string received_;
+    std::size_t done_ = 0;  // received_ is answered up to here
+    bool inData_ = false;
     std::thread thread_;
 };
 

@@ -3,26 +3,18 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
+#include <cctype>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <random>
-
-#include "platform/Clock.h"
 
 namespace fs = std::filesystem;
 
-TempDir::TempDir(bool enter) {
+TempDir::TempDir(bool enter) : previous_(enter ? fs::current_path().string() : "") {
     std::random_device random;
-    do {
-        path_ =
-            (fs::temp_directory_path() / ("fernpost-test-" + std::to_string(random()))).string();
-    } while (!fs::create_directory(path_));
-    if (enter) {
-        previous_ = fs::current_path().string();
-        fs::current_path(path_);
-    }
+    do path_ = (fs::temp_directory_path() / ("fernpost-test-" + std::to_string(random()))).string();
+    while (!fs::create_directory(path_));
+    if (enter) fs::current_path(path_);
 }
 
 TempDir::~TempDir() {
@@ -31,29 +23,24 @@ TempDir::~TempDir() {
     fs::remove_all(path_, ignored);
 }
 
-std::string TempDir::Path(const std::string& name) const {
-    return name.empty() ? path_ : path_ + "/" + name;
-}
-
 std::string ReadFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
+    return {std::istreambuf_iterator<char>(in), {}};
 }
 
 void WriteFile(const std::string& path, const std::string& bytes) {
     if (fs::path(path).has_parent_path()) fs::create_directories(fs::path(path).parent_path());
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    ASSERT_TRUE(out.good()) << "cannot write " << path;
+    std::ofstream out(path, std::ios::binary);
+    ASSERT_TRUE(out.write(bytes.data(), std::streamsize(bytes.size()))) << "cannot write " << path;
 }
 
 std::string MaskStamps(std::string log) {
-    // "[yy/mm/dd hh:mm:ss]": 19 characters, its separators in place
+    // "[yy/mm/dd hh:mm:ss]": digits in pairs, each pair followed by a separator
     for (std::size_t pos = 0; (pos = log.find('[', pos)) != std::string::npos; ++pos) {
-        if (log.size() > pos + 18 && log.compare(pos + 3, 1, "/") == 0 &&
-            log.compare(pos + 6, 1, "/") == 0 && log.compare(pos + 12, 1, ":") == 0 &&
-            log.compare(pos + 18, 1, "]") == 0)
-            log.replace(pos, 19, "[stamp]");
+        bool stamp = log.size() > pos + 18 && log[pos + 18] == ']';
+        for (std::size_t i = 1; i < 18 && stamp; ++i)
+            stamp = (i % 3 == 0) != bool(std::isdigit(static_cast<unsigned char>(log[pos + i])));
+        if (stamp) log.replace(pos, 19, "[stamp]");
     }
     return log;
 }
@@ -66,4 +53,3 @@ FixedClock::FixedClock() {
         return t;
     });
 }
-FixedClock::~FixedClock() { SetLocalTimeSource(nullptr); }

@@ -4,21 +4,23 @@
 
 #include <string>
 
+#include "platform/Clock.h"
+
 // A fresh directory under the system's temporary directory, removed with everything in it.
 class TempDir {
 public:
     explicit TempDir(bool enter = false);
     ~TempDir();
     // The directory, or `name` inside it.
-    std::string Path(const std::string& name = "") const;
+    std::string Path(const std::string& name = "") const { return path_ + "/" + name; }
 
 private:
     std::string path_, previous_;
 };
 
-// The whole file as bytes; empty when it cannot be read.
+// The whole file as bytes, empty when it cannot be read; `bytes` written as the whole file (and
+// the directories above it), failing the test when it cannot be.
 std::string ReadFile(const std::string& path);
-// Writes `bytes` as the whole file (and the directories above it); fails the test when it cannot.
 void WriteFile(const std::string& path, const std::string& bytes);
 
 // A u8"" literal as bytes (every other literal of the tests is compiled to Shift-JIS).
@@ -37,7 +39,7 @@ std::string MaskStamps(std::string log);
 // Makes the local time 5 January 2026 (a Monday) 07:08:09, UTC+0900, while it lives.
 struct FixedClock {
     FixedClock();
-    ~FixedClock();
+    ~FixedClock() { SetLocalTimeSource(nullptr); }
 };
 inline constexpr const char* FIXED_STAMP = "[26/01/05 07:08:09]";
 inline constexpr const char* FIXED_DATE = "Mon, 05 Jan 2026 07:08:09 +0900";
