@@ -14,6 +14,7 @@
 
 namespace {
 
+using testing::AllOf;
 using testing::HasSubstr;
 
 std::string Helo() {
@@ -31,14 +32,15 @@ std::string Log(const std::vector<std::string>& entries) {
 
 class ProgramRunTest : public ProgramTest {
 public:
-    // A run of `job` against a server playing `script`: expects the dialogue the server received
-    // (the mail data between DATA and its end mark shown as "~"; none expected: not looked at)
-    // and the error log.
+    // A run of `job` against a server playing `script`, with a transcript (trace.txt), which
+    // changes nothing of the run: expects the dialogue the server received (the mail data between
+    // DATA and its end mark shown as "~"; none expected: not looked at) and the error log.
     void ExpectRun(const SmtpScript& script, const Job& job, const std::string& dialogue,
                    const std::string& log) {
         std::filesystem::remove_all(Work("log"));
         ScriptedSmtpServer server(script);
-        RunJob(job);
+        WriteFile(Work("job.ini"), job.Ini());
+        Run({"-inifile:job.ini", "-trace:trace.txt"});
         std::string received = dialogue.empty() ? "" : server.Received();
         std::size_t data = received.find("DATA\r\n"), end = received.find("\r\n.\r\n");
         if (data != std::string::npos && end != std::string::npos)
@@ -78,7 +80,6 @@ TEST_F(ProgramRunTest, JobFileResolutionAndTheRunLog) {
 }
 
 TEST_F(ProgramRunTest, WorkedExampleGoesOutByteForByte) {
-    ScriptedSmtpServer server;
     WriteFile(Work("body.txt"), "Hello\r\n.Bye");
     // The trail bytes 0x5C of ソ and 表 separate nothing, nor does a UTF-8 directory name swallow
     // the '/' after it (テ is E3 83 86, and 0x86 looks like a lead byte). Wine reads the list as
@@ -86,25 +87,29 @@ TEST_F(ProgramRunTest, WorkedExampleGoesOutByteForByte) {
     const std::string folder = Work(WindowsProgram() ? "" : Utf8(u8"テ/"));
     WriteFile(folder + (WindowsProgram() ? Utf8(u8"ソ表.csv") : "ソ表.csv"), "x,y\r\n");
     WriteFile(Work("files.txt"), folder + "ソ表.csv\r\n\r\n" + Work("gone.csv") + "\r\n");
-    RunJob({.server = "localhost",  // a name to look up
-            .bcc = "boss",
-            .bodyFile = "body.txt",
-            .attachmentPathFile = "files.txt"});
-    EXPECT_EQ(
-        MaskDate(server.Received()),
+    const Job job{.server = "localhost",
+                  .bcc = "boss",
+                  .bodyFile = "body.txt",  // a name to look up
+                  .attachmentPathFile = "files.txt"};
+    const std::string mail =
         Helo() +
-            "MAIL FROM:<batch>\r\nRCPT TO:<ops>\r\nRCPT TO:<audit>\r\nRCPT TO:<boss>\r\nDATA\r\n"
-            "From: =?ISO-2022-JP?B?GyRCTGs0ViVQJUMlQRsoQg==?= <batch>\r\nTo: ops,audit\r\n"
-            "Subject: =?ISO-2022-JP?B?GyRCTGs0ViVsJV0hPCVIGyhC?=\r\nDate: *\r\n"
-            "X-Mailer: Vex MAILER v1.0\r\nMIME-Version: 1.0\r\n"
-            "Content-type: multipart/mixed; boundary=\"#BOUNDARY#\"\r\n\r\n"
-            "\r\n--#BOUNDARY#\r\nContent-Type: text/plain; charset=iso-2022-jp\r\n"
-            "Content-Transfer-Encoding: 7bit\r\n\r\nHello\r\n..Bye\r\n"
-            "\r\n\r\n--#BOUNDARY#\r\nContent-Type: application/octet-stream; name=ソ表.csv\r\n"
-            "Content-Transfer-Encoding: base64\r\n"
-            "Content-Disposition: attachment; "
-            "filename=\"=?ISO-2022-JP?B?GyRCJT1JPRsoQi5jc3Y=?=\"\r\n\r\n"
-            "eCx5DQo=\r\n\r\n--#BOUNDARY#--\r\n.\r\nQUIT\r\n");
+        "MAIL FROM:<batch>\r\nRCPT TO:<ops>\r\nRCPT TO:<audit>\r\nRCPT TO:<boss>\r\n"
+        "DATA\r\nFrom: =?ISO-2022-JP?B?GyRCTGs0ViVQJUMlQRsoQg==?= <batch>\r\n"
+        "To: ops,audit\r\nSubject: =?ISO-2022-JP?B?GyRCTGs0ViVsJV0hPCVIGyhC?=\r\n"
+        "Date: *\r\nX-Mailer: Vex MAILER v1.0\r\nMIME-Version: 1.0\r\n"
+        "Content-type: multipart/mixed; boundary=\"#BOUNDARY#\"\r\n\r\n"
+        "\r\n--#BOUNDARY#\r\nContent-Type: text/plain; charset=iso-2022-jp\r\n"
+        "Content-Transfer-Encoding: 7bit\r\n\r\nHello\r\n..Bye\r\n\r\n\r\n"
+        "--#BOUNDARY#\r\nContent-Type: application/octet-stream; name=ソ表.csv\r\n"
+        "Content-Transfer-Encoding: base64\r\nContent-Disposition: attachment; "
+        "filename=\"=?ISO-2022-JP?B?GyRCJT1JPRsoQi5jc3Y=?=\"\r\n\r\n"
+        "eCx5DQo=\r\n\r\n--#BOUNDARY#--\r\n.\r\nQUIT\r\n";
+    WriteFile(Work("job.ini"), job.Ini());
+    for (const std::string option : {"-other:x", "-trace:trace.txt"}) {  // a transcript: the same
+        ScriptedSmtpServer server;
+        Run({"-inifile:job.ini", option});
+        EXPECT_EQ(MaskDate(server.Received()), mail) << option;
+    }
     EXPECT_EQ(ErrorLog(), "");
 }
 
@@ -167,42 +172,32 @@ TEST_F(ProgramRunTest, EveryFailureIsLoggedInOrder) {
         // clang-format on
     };
     for (const auto& row : rows) ExpectRun(row.script, row.job, row.dialogue, row.log);
+    // the transcript says why a connection or a wait failed
+    EXPECT_THAT(ReadFile(Work("trace.txt")),
+                AllOf(HasSubstr("127.0.0.2 port 25\nConnection failed [10061]\n"),
+                      HasSubstr(" bytes>\nConnection closed by the server\nReply wait ended\n"
+                                "C: QUIT\nConnection closed by the server\n"
+                                "Time-out: no reply within 5000 ms\n")));
 }
 
-// With -trace the run appends the server's own words to a transcript, and why a connection or a
-// wait failed: the wire and the logs are what they are without it, the message data shows only
-// as its size, and a FIFO there never blocks.
+// With -trace the run appends the server's own words to a transcript (failures: above): the wire
+// and the logs are what they are without it, the message data shows only as its size, and a FIFO
+// there never blocks.
 TEST_F(ProgramRunTest, TranscriptOnRequest) {
-    {  // a connect that fails, and a server that closes instead of answering the end of data
-        WriteFile(Work("job.ini"), Job{.server = "127.0.0.2"}.Ini());
-        Run({"-inifile:job.ini", "-trace:failed.txt"});
-        ScriptedSmtpServer closing({{".", "{close}"}});
-        WriteFile(Work("job.ini"), Job{}.Ini());
-        Run({"-inifile:job.ini", "-trace:failed.txt"});
-        const std::string failed = ReadFile(Work("failed.txt"));
-        EXPECT_THAT(failed, HasSubstr("port 25\nConnection failed [10061]\n"));
-        EXPECT_THAT(failed, HasSubstr(" bytes>\nConnection closed by the server\nReply wait ended\n"
-                                      "C: QUIT\nConnection closed by the server\n"
-                                      "Time-out: no reply within 5000 ms\n"));
-        std::filesystem::remove_all(Work("log"));
-    }
     WriteFile(Work("body.txt"), "secret body text");
     WriteFile(Work("job.ini"), Job{.bodyFile = "body.txt"}.Ini());
     ASSERT_EQ(mkfifo(Work("fifo").c_str(), 0600), 0);
-    auto send = [&](const std::vector<std::string>& arguments) {  // the wire
+    std::string wire;
+    for (const char* trace : {"-trace:fifo", "/trace:my trace.txt"}) {
         ScriptedSmtpServer server({{"RCPT TO:<audit>",
                                     "550-5.1.1 <audit>: Recipient address rejected:\r\n"
                                     "{wait}550 5.1.1 User unknown\r\n"}});
-        Run(arguments);
-        return server.Received();
-    };
-    const std::string wire = send({"-inifile:job.ini"});
-    EXPECT_EQ(MaskDate(send({"-inifile:job.ini", "/trace:my trace.txt", "-trace:other.txt"})),
-              MaskDate(wire));
-    EXPECT_EQ(MaskDate(send({"-inifile:job.ini", "-trace:fifo"})), MaskDate(wire));
-    const std::string refused = Log({"SMTPエラー:An unexpected RCPT response was received",
-                                     "配信不能：以下の受信者にメールを配信できませんでした。\n\r"});
-    EXPECT_EQ(ErrorLog(), refused + refused + refused);
+        Run({"-inifile:job.ini", trace, "-trace:other.txt"});
+        wire = server.Received();
+    }
+    const std::string refused =
+        Log({Unexpected("RCPT"), "配信不能：以下の受信者にメールを配信できませんでした。\n\r"});
+    EXPECT_EQ(ErrorLog(), refused + refused);
     const std::size_t dataBytes = wire.rfind("QUIT") - wire.find("DATA\r\n") - 6;
     EXPECT_EQ(MaskStamps(ReadFile(Work("my trace.txt"))),
               "[stamp] Job file: job.ini\nConnecting to 127.0.0.1 port 25\nConnected\n"

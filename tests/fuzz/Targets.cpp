@@ -1,14 +1,10 @@
-// The fuzz targets, one per parser: each function below is one, and the build makes a program of
-// each (FUZZ_TARGET names the function). libFuzzer runs it, or in ordinary builds (FUZZ_REPLAY)
-// a main that runs it on every file of the corpus folders given as arguments, so the findings
-// kept as seeds stay fixed. A property that must hold stops the run where it fails.
+// The fuzz targets, one program each (FUZZ_TARGET names the function), run by libFuzzer or, in
+// ordinary builds (FUZZ_REPLAY), on every file of its corpus folder. A failing property traps.
 #include <algorithm>
 #include <cstdint>
-#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -22,102 +18,87 @@
 #include "smtp/SmtpWireText.h"
 
 namespace {
+using namespace std::string_view_literals;
+constexpr std::size_t npos = std::string::npos;
+const std::string BASE64 = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+const std::string BLANKS = " \t\r\n\v\f";
 void Check(bool holds) {
     if (!holds) __builtin_trap();
 }
-const std::string BASE64 = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
 }  // namespace
 
 // The command line: the input's lines as an argument vector, joined and scanned as options. A
 // value given as an argument comes back unchanged; any text scans without harm.
 void CommandLineFuzz(const std::string& text) {
-    std::vector<std::string> words = {"fernpost", ""};
-    for (char c : text) {
-        if (c != '\n')
-            words.back() += c;
-        else if (words.size() < 16)
-            words.emplace_back();
+    std::string option = "-inifile:" + text, found, value = text.substr(0, text.find('\n'));
+    std::vector<const char*> argv = {"fernpost", option.c_str()};
+    for (std::size_t i = 0; i < option.size() && argv.size() < 16; ++i) {  // a line each
+        if (option[i] != '\n') continue;
+        option[i] = '\0';
+        argv.push_back(&option[i + 1]);
     }
-    const std::string value = words[1];
-    words[1] = "-inifile:" + value;
-    std::vector<const char*> argv;
-    for (const std::string& word : words) argv.push_back(word.c_str());
-    const std::string line = JoinCommandLine(static_cast<int>(argv.size()), argv.data());
-    std::string found;
-    CCommandLineOptions(line.c_str(), false).GetOption("inifile", found);
-    if (value.find_first_of(std::string("\"\0", 2)) == std::string::npos) Check(found == value);
+    CCommandLineOptions(JoinCommandLine(static_cast<int>(argv.size()), argv.data()).c_str(), false)
+        .GetOption("inifile", found);
+    Check(found == value || value.find_first_of("\"\0"sv) != npos);
     CCommandLineOptions(text.c_str(), false).GetOption("inifile", found);
 }
 
 // The INI reader: any bytes as a job file, as they are and behind each byte-order mark. Values
-// are at most 511 bytes and hold no NUL.
+// are at most PROFILE_VALUE_MAX bytes and hold no NUL.
 void ProfileFuzz(const std::string& text) {
     for (const char* mark : {"", "\xEF\xBB\xBF", "\xFF\xFE", "\xFE\xFF"}) {
         const std::string contents = ToCodePage932(mark + text);
         for (const char* key : {"Server", "To", "Subject"}) {
             const std::string value = FindProfileValue("SMTP", key, contents);
-            Check(value.size() <= PROFILE_VALUE_MAX && value.find('\0') == std::string::npos);
+            Check(value.size() <= PROFILE_VALUE_MAX && value.find('\0') == npos);
         }
     }
 }
 
-// The recipient-list parser: every address it yields is a non-empty piece of one token, without
-// separators or white space around it.
+// Recipient lists: each address a non-empty piece of the input, no separators or blanks around it.
 void RecipientsFuzz(const std::string& text) {
     CSmtpMessage message;
     message.ParseRecipients(text, RECIPIENT_CC);
-    for (const CSmtpAddress& recipient : message.m_CcList) {
-        const std::string& address = recipient.m_strAddress;
-        Check(!address.empty() && text.find(address) != std::string::npos &&
-              address.find_first_of(",;") == std::string::npos);
-        const std::string ends = {address.front(), address.back()};
-        Check(ends.find_first_of(" \t\r\n\v\f") == std::string::npos);
-    }
+    for (const auto& [name, address] : message.m_CcList)  // first and last byte not blank
+        Check(address.find_first_not_of(BLANKS) == 0 &&
+              address.find_last_not_of(BLANKS) + 1 == address.size() &&
+              text.find(address) != npos && address.find_first_of(",;") == npos);
 }
 
-// The Japanese chain: widening, the conversion to ISO-2022-JP and encoded words. The text is
-// 7-bit, every escape sequence is ESC $ B or ESC ( B, each one opened is closed, and a word holds
-// only base64 between its delimiters.
+// The Japanese chain (widening, ISO-2022-JP, encoded words): 7-bit text whose only escapes are
+// ESC $ B and ESC ( B, ending in ASCII mode; a word holds only base64 between its delimiters.
 void JapaneseFuzz(const std::string& text) {
-    const std::string wide = WidenHalfWidthKana(text), jis = ShiftJisToJis(wide);
-    Check(wide.size() <= 2 * text.size());
-    bool jisMode = false;
-    for (std::size_t i = 0; i < jis.size(); ++i) {
-        const unsigned char c = static_cast<unsigned char>(jis[i]);
-        Check(c < 0x80 && c != '\r' && c != 0x0E && c != 0x0F);
-        if (c != 0x1B) continue;
+    const std::string wide = WidenHalfWidthKana(text), jis = ShiftJisToJis(wide),
+                      word = EncodeJapaneseHeaderText(text);
+    for (std::size_t i = jis.find('\x1B'); i != npos; i = jis.find('\x1B', i + 1))
         Check(jis.compare(i, 3, "\x1B$B") == 0 || jis.compare(i, 3, "\x1B(B") == 0);
-        jisMode = jis[i + 1] == '$';
-        i += 2;
-    }
-    const std::string word = EncodeJapaneseHeaderText(text);
-    Check(!jisMode && word.rfind("=?ISO-2022-JP?B?", 0) == 0 && word.size() >= 18);
-    Check(word.find_first_not_of(BASE64 + "=", 16) == word.size() - 2);
+    const std::size_t last = jis.rfind('\x1B');  // the last escape sequence returns to ASCII
+    Check((last == npos || jis[last + 1] == '(') && wide.size() <= 2 * text.size() &&
+          jis.find_first_of("\r\x0E\x0F") == npos &&
+          std::none_of(jis.begin(), jis.end(), [](char c) { return (c & 0x80) != 0; }));
+    Check(word.size() >= 18 && word.rfind("=?ISO-2022-JP?B?", 0) == 0 &&
+          word.find_first_not_of(BASE64 + "=", 16) == word.size() - 2);
 }
 
 // Base64 text of any bytes: lines of at most 76 characters, and it decodes back to the input.
 void Base64Fuzz(const std::string& input) {
-    const std::size_t capacity = CSmtpAttachment::Base64EncodedSize(input.size());
-    std::string text(capacity, '\0'), decoded;
-    std::size_t length = 0;
+    std::string text(CSmtpAttachment::Base64EncodedSize(input.size()), '\0'), decoded;
+    std::size_t length = 0, bits = 0, count = 0, column = 0;  // the text's, then the decoder's
     Check(CSmtpAttachment::Base64Encode(reinterpret_cast<const unsigned char*>(input.data()),
-                                        input.size(), text.data(), capacity, length) &&
-          length < capacity);
-    unsigned bits = 0, count = 0, column = 0;
+                                        input.size(), text.data(), text.size(), length) &&
+          length < text.size());
     for (char c : text.substr(0, length)) {
         column = c == '\r' || c == '\n' ? 0 : column + 1;
-        Check(column <= 76 && (column == 0 || c == '=' || BASE64.find(c) != std::string::npos));
+        Check(column <= 76 && (column == 0 || c == '=' || BASE64.find(c) != npos));
         if (column == 0 || c == '=') continue;
-        bits = bits << 6 | static_cast<unsigned>(BASE64.find(c));
+        bits = bits << 6 | BASE64.find(c);
         if ((count += 6) >= 8) decoded += static_cast<char>(bits >> (count -= 8));
     }
     Check(decoded == input);
 }
 
-// The reply reader: any bytes from a server (one end of a socket pair put in place of the
-// connection's socket), cut into pieces as the receives take them, then a last line that ends
-// every reply. The reader never fails or hangs on them, keeps at most what it received, and
-// takes the code from the first three bytes.
+// The reply reader on any bytes a server sends (through a socket pair), then a line ending any
+// reply: it never fails or hangs, keeps at most what it got, and reads the code from bytes 1-3.
 void ReplyFuzz(const std::string& input) {
     if (input.size() > 65536) return;  // what the socket buffers hold, so the send never blocks
     const std::string text = input + "\r\n999 end\r\n";
@@ -128,25 +109,18 @@ void ReplyFuzz(const std::string& input) {
     Check(probe.m_SMTP.Create() && socketpair(AF_UNIX, SOCK_STREAM, 0, ends) == 0 &&
           dup2(ends[0], probe.m_SMTP.Handle()) >= 0 &&
           send(ends[1], text.data(), text.size(), MSG_NOSIGNAL) == ssize_t(text.size()));
-    char code[4] = {};
-    text.copy(code, 3);
-    int scanned = 0;
-    Check(probe.ReadCommandResponse(250) ==
-          (std::sscanf(code, "%d", &scanned) == 1 && scanned == 250));
-    Check(probe.GetLastReply().size() <= text.size());
+    Check(probe.ReadCommandResponse(250) == (text.compare(0, 3, "250") == 0) &&
+          probe.GetLastReply().size() <= text.size());
     close(ends[0]), close(ends[1]);
 }
 
-// The message as a whole: job fields (the input's first lines, as a job file gives them: no line
-// ends) and a body (the rest) composed as they go out. The data holds no bare CR or LF, and
-// CR LF . CR LF only at its end; with its doubled dots undone, as a server reads it, the body is
-// the one given.
+// The whole message: job fields (the first lines) and a body (the rest) as they go out. No bare CR
+// or LF, CR LF . CR LF only at the end; with its doubled dots undone the body is the one given.
 void MessageFuzz(const std::string& input) {
-    std::string text = input, fields[5];
-    for (std::string& field : fields) {
-        const std::size_t end = std::min(text.find('\n'), text.size());
-        field = text.substr(0, std::min(end, text.find_first_of(std::string("\r\0", 2))));
-        text.erase(0, std::min(end + 1, text.size()));
+    std::string text = input, fields[5], read;
+    for (std::string& field : fields) {  // a line, cut at a CR or NUL as a job file's value is
+        field = text.substr(0, text.find_first_of("\r\n\0"sv));
+        text.erase(0, text.find('\n')).erase(0, 1);  // the line, then its LF
     }
     CSmtpMessage message;
     message.m_Sender = CSmtpAddress(fields[0], fields[1]);
@@ -154,24 +128,20 @@ void MessageFuzz(const std::string& input) {
     message.ParseRecipients(fields[3], RECIPIENT_CC);
     message.m_strSubject = fields[4];
     message.AssignBody(text);
-    const std::string body = ConvertBodyForWire(message.m_strBody);
-    const std::string data = message.BuildHeader() + body;
-    Check((data + "\r\n.\r\n").find("\r\n.\r\n") == data.size());
-    std::string read;
+    const std::string body = ConvertBodyForWire(message.m_strBody),
+                      data = message.BuildHeader() + body;
     for (std::size_t i = 0; i < body.size(); ++i)
         if (body[i] != '.' || (i > 0 && body[i - 1] != '\n')) read += body[i];
+    Check((data + "\r\n.\r\n").find("\r\n.\r\n") == data.size());
     Check(read == ConvertBodyForWire(text));
-    for (std::size_t i = 0; i < data.size(); ++i)  // no bare CR or LF
-        Check((data[i] != '\r' || data.compare(i, 2, "\r\n") == 0) &&
-              (data[i] != '\n' || (i > 0 && data[i - 1] == '\r')));
+    for (std::size_t i = 0; (i = data.find_first_of("\r\n", i)) != npos; i += 2)
+        Check(data.compare(i, 2, "\r\n") == 0);  // no bare CR or LF
 }
 
-// Runs in a fresh folder with a file where the error log's folder would go, so the targets that
-// write log entries pile nothing up on disk.
+// Runs in a fresh folder with a file where the error log's folder would go: no log piles up.
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
     char folder[] = "/tmp/fernpost-fuzz-XXXXXX";
-    if (mkdtemp(folder) == nullptr || chdir(folder) != 0 || std::system("touch log") != 0)
-        std::abort();
+    if (mkdtemp(folder) == nullptr || chdir(folder) != 0 || !std::ofstream("log")) std::abort();
     return 0;
 }
 
@@ -182,15 +152,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
 #ifdef FUZZ_REPLAY
 int main(int argc, char** argv) {
+    std::filesystem::directory_iterator files(std::filesystem::absolute(argv[argc - 1]));
+    if (files == std::filesystem::directory_iterator()) return 1;  // an empty corpus proves nothing
     LLVMFuzzerInitialize(&argc, &argv);
-    int inputs = 0;
-    for (const auto& file : std::filesystem::directory_iterator(argv[argc - 1])) {
-        std::ifstream in(file.path(), std::ios::binary);
-        FUZZ_TARGET(std::string(std::istreambuf_iterator<char>(in), {}));
-        ++inputs;
+    for (const auto& file : files) {
+        std::string data(file.file_size(), '\0');
+        std::ifstream(file.path(), std::ios::binary).read(data.data(), data.size());
+        FUZZ_TARGET(data);
     }
     std::filesystem::remove_all(std::filesystem::current_path());  // the folder made above
-    std::printf("%d inputs replayed\n", inputs);
-    return inputs > 0 ? 0 : 1;
 }
 #endif
