@@ -3,7 +3,6 @@
 #include "app/win/CAboutDlg.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
-    CAboutDlg about;
-    about.DoModal();
+    CAboutDlg().DoModal();
     return 0;
 }
