@@ -1,11 +1,13 @@
 // The transcript writer.
 #include "logging/Transcript.h"
 
+#include <cerrno>
 #include <cstdio>
 
 #include "logging/LogStamp.h"
 #include "platform/Clock.h"
 #include "platform/FileSystem.h"
+#include "platform/LastError.h"
 #include "platform/TextFormat.h"
 
 namespace {
@@ -18,10 +20,15 @@ constexpr std::string_view LINE_END = "\r\n";
 bool IsControlByte(unsigned char byte) { return (byte < 0x20 && byte != '\t') || byte == 0x7F; }
 
 void AppendLine(const std::string& line) {
-    std::FILE* file = OpenForAppending(g_transcriptPath);
-    if (file == nullptr) return;
-    std::fwrite(line.data(), 1, line.size(), file);
-    std::fclose(file);
+    // A line must not change the reason the run reports next: file calls set both values.
+    const int savedErrno = errno;
+    const DWORD savedLastError = GetLastError();
+    if (std::FILE* file = OpenForAppending(g_transcriptPath)) {
+        std::fwrite(line.data(), 1, line.size(), file);
+        std::fclose(file);
+    }
+    errno = savedErrno;
+    SetLastError(savedLastError);
 }
 
 }  // namespace

@@ -173,7 +173,7 @@ TEST_F(ProgramRunTest, EveryFailureIsLoggedInOrder) {
     };
     for (const auto& row : rows) ExpectRun(row.script, row.job, row.dialogue, row.log);
     // the transcript says why a connection or a wait failed
-    EXPECT_THAT(ReadFile(Work("trace.txt")),
+    EXPECT_THAT(ReadLog(Work("trace.txt")),
                 AllOf(HasSubstr("127.0.0.2 port 25\nConnection failed [10061]\n"),
                       HasSubstr(" bytes>\nConnection closed by the server\nReply wait ended\n"
                                 "C: QUIT\nConnection closed by the server\n"
@@ -199,7 +199,7 @@ TEST_F(ProgramRunTest, TranscriptOnRequest) {
         Log({Unexpected("RCPT"), "配信不能：以下の受信者にメールを配信できませんでした。\n\r"});
     EXPECT_EQ(ErrorLog(), refused + refused);
     const std::size_t dataBytes = wire.rfind("QUIT") - wire.find("DATA\r\n") - 6;
-    EXPECT_EQ(MaskStamps(ReadFile(Work("my trace.txt"))),
+    EXPECT_EQ(ReadLog(Work("my trace.txt")),
               "[stamp] Job file: job.ini\nConnecting to 127.0.0.1 port 25\nConnected\n"
               "S: 220 scripted.test ready\nC: " +
                   Helo().substr(0, Helo().size() - 2) +
