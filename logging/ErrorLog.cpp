@@ -1,7 +1,6 @@
 // The error log writer.
 #include "logging/ErrorLog.h"
 
-#include <cerrno>
 #include <cstdarg>
 #include <cstdio>
 #include <string>
@@ -24,9 +23,7 @@ std::FILE* OpenErrorLog(const std::string& path) {
 }  // namespace
 
 void WriteErrorLog(const char* fileName, const char* format, ...) {
-    // Writing the entry must not change the reason it reports: file calls set both values.
-    const int savedErrno = errno;
-    const DWORD savedLastError = GetLastError();
+    const PreservedLastError reason;  // writing the entry must not change the reason it reports
     std::string path = std::string(ERROR_LOG_DIRECTORY) + PATH_SEPARATOR + fileName;
     std::FILE* file = OpenErrorLog(path);
     if (file != nullptr) {
@@ -37,6 +34,4 @@ void WriteErrorLog(const char* fileName, const char* format, ...) {
         std::fwrite(entry.data(), 1, entry.size(), file);
         std::fclose(file);
     }
-    errno = savedErrno;
-    SetLastError(savedLastError);
 }

@@ -1,7 +1,6 @@
 // The transcript writer.
 #include "logging/Transcript.h"
 
-#include <cerrno>
 #include <cstdio>
 
 #include "logging/LogStamp.h"
@@ -20,15 +19,11 @@ constexpr std::string_view LINE_END = "\r\n";
 bool IsControlByte(unsigned char byte) { return (byte < 0x20 && byte != '\t') || byte == 0x7F; }
 
 void AppendLine(const std::string& line) {
-    // A line must not change the reason the run reports next: file calls set both values.
-    const int savedErrno = errno;
-    const DWORD savedLastError = GetLastError();
+    const PreservedLastError reason;  // a line must not change the reason the run reports next
     if (std::FILE* file = OpenForAppending(g_transcriptPath)) {
         std::fwrite(line.data(), 1, line.size(), file);
         std::fclose(file);
     }
-    errno = savedErrno;
-    SetLastError(savedLastError);
 }
 
 }  // namespace

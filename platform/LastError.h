@@ -4,6 +4,8 @@
 // its two calls and the codes are the system's own.
 #pragma once
 
+#include <cerrno>
+
 #include "platform/Types.h"
 
 #ifndef _WIN32
@@ -19,3 +21,21 @@ void SetLastError(DWORD code);
 // Returns the calling thread's last-error value (0 before anything set it).
 DWORD GetLastError();
 #endif
+
+// Keeps errno and the thread's last-error value as they were when it was made, for the calls of
+// its scope: a log or transcript line written after a failure must not change the reason the run
+// reports (the file calls set both values).
+class PreservedLastError {
+public:
+    PreservedLastError() : m_nErrno(errno), m_dwLastError(GetLastError()) {}
+    ~PreservedLastError() {
+        errno = m_nErrno;
+        SetLastError(m_dwLastError);
+    }
+    PreservedLastError(const PreservedLastError&) = delete;
+    PreservedLastError& operator=(const PreservedLastError&) = delete;
+
+private:
+    int m_nErrno;
+    DWORD m_dwLastError;
+};
