@@ -143,7 +143,9 @@ TEST(CSmtpSocketTest, ConnectInterruptedBySignalWaitsForItsConnection) {
 }
 
 TEST(CSmtpSocketTest, SendToAServerThatStopsReadingTimesOut) {
-    ScriptedSmtpServer server({{"greeting", "220 x\r\n{wait}{wait}{wait}{wait}{wait}"}});  // 1.5 s
+    std::string pause;
+    for (int i = 0; i < 10; ++i) pause += "{wait}";  // reads nothing for 3 s
+    ScriptedSmtpServer server({{"greeting", "220 x\r\n" + pause}});
     Probe probe;
     probe.m_SMTP.SetSendTimeout(200);
     ASSERT_TRUE(probe.Open());

@@ -64,9 +64,9 @@ bool ScriptedSmtpServer::Answer(int fd) {
                                    : script_.count(line) ? script_[line]
                                    : script_.count(verb) ? script_[verb]
                                                          : script_["other"];
-        done_ = end + (inData_ ? 5 : 2);
-        inData_ = !inData_ && reply.rfind("354", 0) == 0;
-        if (inData_) done_ = end;
+        const bool dataEnded = inData_;
+        inData_ = !dataEnded && reply.rfind("354", 0) == 0;
+        done_ = inData_ ? end : end + (dataEnded ? 5 : 2);  // the data begins with DATA's line end
         if (!Play(fd, reply)) return false;
     }
     if (inData_) done_ = std::max(done_, received_.size() - 4);  // the mark may span two reads

@@ -35,12 +35,14 @@ void WriteFile(const std::string& path, const std::string& bytes) {
 }
 
 std::string MaskStamps(std::string log) {
-    // "[yy/mm/dd hh:mm:ss]": digits in pairs, each pair followed by a separator
+    const std::string form = "[00/00/00 00:00:00]";  // 0: any digit
     for (std::size_t pos = 0; (pos = log.find('[', pos)) != std::string::npos; ++pos) {
-        bool stamp = log.size() > pos + 18 && log[pos + 18] == ']';
-        for (std::size_t i = 1; i < 18 && stamp; ++i)
-            stamp = (i % 3 == 0) != bool(std::isdigit(static_cast<unsigned char>(log[pos + i])));
-        if (stamp) log.replace(pos, 19, "[stamp]");
+        bool stamp = log.size() >= pos + form.size();
+        for (std::size_t i = 1; i < form.size() && stamp; ++i) {
+            const unsigned char c = static_cast<unsigned char>(log[pos + i]);
+            stamp = form[i] == '0' ? std::isdigit(c) != 0 : c == form[i];
+        }
+        if (stamp) log.replace(pos, form.size(), "[stamp]");
     }
     return log;
 }
