@@ -3,10 +3,12 @@
 #include <gmock/gmock.h>
 
 #include <csignal>
+#include <ctime>
 #include <netinet/in.h>
 #include <thread>
 #include <sys/time.h>
 
+#include "platform/Clock.h"
 #include "platform/LastError.h"
 #include "platform/WinsockError.h"
 #include "smtp/SmtpWireText.h"
@@ -17,11 +19,14 @@ namespace {
 
 using testing::HasSubstr;
 
+// Each reply as the reader takes it. One that never ends waits out the time-out once, pausing
+// (never less, never much more, never spinning); every byte of a trickle restarts the wait.
 TEST(ReplyReaderTest, Replies) {
     const std::string big(SMTP_REPLY_MAX_BUFFER_SIZE + 10, 'x');
-    std::string lines;  // continuation lines without end
+    std::string lines, trickle = "220 ";  // continuation lines without end; 6 s of bytes
     while (lines.size() <= std::size_t(SMTP_REPLY_MAX_BUFFER_SIZE))
         lines += "220-" + std::string(96, 'y') + "\r\n";
+    for (int i = 0; i < 20; ++i) trickle += "x{wait}";
     const struct {
         std::string reply;
         BOOL ok;
@@ -40,14 +45,25 @@ TEST(ReplyReaderTest, Replies) {
          "554-5.7.1 first\r\n554 5.7.1 last"},
         {"25\r\n", FALSE, WSAEPROTONOSUPPORT, "25"},
         {lines, FALSE, WSAEMSGSIZE, lines},
+        {"", FALSE, WSAETIMEDOUT, ""},
+        {"{close}", FALSE, WSAETIMEDOUT, ""},
+        {"220-first line of more\r\n", FALSE, WSAETIMEDOUT, "220-first line of more\r\n"},
+        {trickle + "\r\n", TRUE, 0, ""},
     };
     for (const auto& c : cases) {
         ScriptedSmtpServer server({{"greeting", c.reply}});
         Probe probe;
         ASSERT_TRUE(probe.Open());
         SetLastError(0);
+        const DWORD start = GetTickCount();
+        const std::clock_t cpu = std::clock();
         EXPECT_EQ(probe.ReadCommandResponse(220), c.ok) << c.reply.substr(0, 20);
         EXPECT_EQ(GetLastError(), c.error) << c.reply.substr(0, 20);
+        const DWORD took = GetTickCount() - start, limit = SMTP_REPLY_TIMEOUT_MS;
+        const bool timesOut = c.error == WSAETIMEDOUT, trickles = c.reply == trickle + "\r\n";
+        EXPECT_EQ(took > limit, timesOut || trickles) << took;
+        EXPECT_TRUE(!timesOut || took < limit + SMTP_REPLY_POLL_INTERVAL_MS + 500) << took;
+        EXPECT_TRUE(took < limit || std::clock() - cpu < CLOCKS_PER_SEC / 10) << "spins";
         // A reply without its line end is followed up to 1 MiB and no further: what is kept of
         // it is its start (compared from 8 KiB before the cap).
         const std::string& last = probe.GetLastReply();
