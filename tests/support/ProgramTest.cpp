@@ -56,9 +56,12 @@ std::string ProgramTest::ReadLog(const std::string& path) {
     return MaskStamps(log);
 }
 
-void ProgramTest::Run(const std::vector<std::string>& arguments) {
+void ProgramTest::Run(const std::vector<std::string>& arguments, const std::string& shell) {
     std::vector<std::string> command = {program_};
     if (WindowsProgram()) command.insert(command.begin(), "wine");
+    if (!shell.empty())  // the program as "$0" "$@" of the shell's commands
+        command.insert(command.begin(),
+                       {"/usr/bin/unshare", "--mount", "/bin/sh", "-c", shell + " \"$0\" \"$@\""});
     command.insert(command.end(), arguments.begin(), arguments.end());
     ProgramResult result = RunProgram(command, Work(""));
     EXPECT_EQ(result.status, 0);

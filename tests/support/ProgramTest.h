@@ -27,6 +27,9 @@ struct Job {
     std::string Ini() const;
 };
 
+// The host's name while the tests run: the program greets the server with "HELO " and it.
+inline constexpr const char* TEST_HOST_NAME = "fernpost.test";
+
 // The Windows build's fernpost.exe, run under Wine in place of the Linux build, when the
 // environment's FERNPOST_WINDOWS_PROGRAM names it; null otherwise.
 const char* WindowsProgram();
@@ -35,8 +38,9 @@ class ProgramTest : public testing::Test {
 public:
     ProgramTest();
     ~ProgramTest() override;
-    // Runs the program; expects it to end by itself, silent, with status 0.
-    void Run(const std::vector<std::string>& arguments);
+    // Runs the program, through `shell` when there is one (commands that end in exec, in a mount
+    // namespace of their own); expects it to end by itself, silent, with status 0.
+    void Run(const std::vector<std::string>& arguments, const std::string& shell = "");
     // Writes `job` to work/job.ini and runs the program on it.
     void RunJob(const Job& job);
     std::string Work(const std::string& name) const { return dir_.Path("work/" + name); }
