@@ -48,8 +48,11 @@ TEST_P(PostfixTest, JapaneseMailArrivesAsWritten) {
         to += ", 営業部 担当者 <team@example.test>";
         shownTo += Utf8(u8", 営業部 担当者 <team@example.test>");
     }
-    RunJob({"127.0.0.1", "山田 太郎", "yamada@example.test", to, "cc@example.test",
-            "監査部 <audit@example.test>", "【月次】売上 ﾚﾎﾟｰﾄ", "body.txt", "files.txt"});
+    WriteFile(Work("job.ini"),
+              Job{"127.0.0.1", "山田 太郎", "yamada@example.test", to, "cc@example.test",
+                  "監査部 <audit@example.test>", "【月次】売上 ﾚﾎﾟｰﾄ", "body.txt", "files.txt"}
+                  .Ini());
+    Run({"-inifile:job.ini"});
     std::vector<std::filesystem::path> copies;  // waited for at most 20 s
     for (int wait = 0; wait < 200 && copies.size() < 5; ++wait) {
         std::this_thread::sleep_for(std::chrono::milliseconds(100));

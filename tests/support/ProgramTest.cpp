@@ -67,8 +67,3 @@ void ProgramTest::Run(const std::vector<std::string>& arguments, const std::stri
     EXPECT_EQ(result.status, 0);
     EXPECT_EQ(result.output, "");
 }
-
-void ProgramTest::RunJob(const Job& job) {
-    WriteFile(Work("job.ini"), job.Ini());
-    Run({"-inifile:job.ini"});
-}

@@ -41,8 +41,6 @@ public:
     // Runs the program, through `shell` when there is one (commands that end in exec, in a mount
     // namespace of their own); expects it to end by itself, silent, with status 0.
     void Run(const std::vector<std::string>& arguments, const std::string& shell = "");
-    // Writes `job` to work/job.ini and runs the program on it.
-    void RunJob(const Job& job);
     std::string Work(const std::string& name) const { return dir_.Path("work/" + name); }
     // The logs, stamps masked, their line ends as on Linux (Windows writes "\n" as CR LF).
     std::string RunLog() const { return ReadLog(dir_.Path("bin/Fernpost.log")); }

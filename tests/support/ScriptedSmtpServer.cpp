@@ -88,9 +88,3 @@ bool ScriptedSmtpServer::Play(int fd, const std::string& reply) {
     }
     return true;
 }
-
-std::string MaskDate(const std::string& text) {
-    std::size_t date = text.find("\r\nDate: ");
-    if (date == std::string::npos) return text;
-    return text.substr(0, date + 8) + "*" + text.substr(text.find("\r\n", date + 8));
-}

@@ -54,6 +54,3 @@ struct Probe : CSmtpConnection {
     bool Open() { return m_SMTP.Create() && m_SMTP.Connect("127.0.0.1", 25); }
     using CSmtpConnection::m_SMTP;
 };
-
-// `text` with what follows "Date: " on its line replaced by "*".
-std::string MaskDate(const std::string& text);
