@@ -74,7 +74,9 @@ TEST(ReplyReaderTest, Replies) {
     }
 }
 
-TEST(ReplyReaderTest, UnusableArgumentsFailWithInvalidArgument) {
+// Calls that cannot be served fail with their error: unusable arguments, no socket, a QUIT not
+// answered 221 (22), and a second Disconnect, which finds the session closed.
+TEST(SessionTest, MisusesFailWithTheirErrors) {
     Probe probe;
     char buffer[8], *extra = nullptr;
     auto fails = [&](char* to, int size, const char* terminator, char** grown, int growBy) {
@@ -90,41 +92,33 @@ TEST(ReplyReaderTest, UnusableArgumentsFailWithInvalidArgument) {
     BOOL readable = TRUE;
     EXPECT_FALSE(probe.m_SMTP.WaitReadable(readable, 0));
     EXPECT_EQ(GetLastError(), 10009u);  // WSAEBADF: no socket
-}
-
-// The session frame: a QUIT not answered 221 fails with 22, and a second Disconnect finds the
-// session closed.
-TEST(SessionTest, DisconnectTwice) {
     TempDir dir(true);
     ScriptedSmtpServer server({{"QUIT", "500 no\r\n"}});
-    CSmtpConnection connection;
-    ASSERT_TRUE(connection.Connect("127.0.0.1", 25));
-    EXPECT_FALSE(connection.Disconnect());
+    ASSERT_TRUE(probe.Connect("127.0.0.1", 25));
+    EXPECT_FALSE(probe.Disconnect());
     EXPECT_EQ(GetLastError(), ERROR_BAD_COMMAND);
-    EXPECT_FALSE(connection.Disconnect());
+    EXPECT_FALSE(probe.Disconnect());
     EXPECT_THAT(ReadFile("log/Fernpost.err"),
                 HasSubstr("] Already disconnected from SMTP server\n"));
 }
 
 int g_interruptions = 0;
 const itimerval TIMER_OFF{};
-void CountInterruption(int) {
-    if (++g_interruptions == 500) setitimer(ITIMER_REAL, &TIMER_OFF, nullptr);
-}
 
-// Counts SIGALRM from now on, without SA_RESTART: a blocked call returns early. `first` and
-// `every` microseconds on.
+// Counts SIGALRM, without SA_RESTART (a blocked call returns early): `first` microseconds from
+// now, then every `every` until the 500th, so a test ends however slowly the machine runs.
 void Interrupt(long first, long every) {
     struct sigaction action {};
-    action.sa_handler = CountInterruption;
+    action.sa_handler = [](int) {
+        if (++g_interruptions == 500) setitimer(ITIMER_REAL, &TIMER_OFF, nullptr);
+    };
     sigaction(SIGALRM, &action, nullptr);
     g_interruptions = 0;
     const itimerval timer{{0, every}, {0, first}};
     setitimer(ITIMER_REAL, &timer, nullptr);
 }
 
-// A send cut short by signals goes on with the rest. The timer stops itself after 500 signals, so
-// the test ends however slowly the machine runs.
+// A send cut short by signals goes on with the rest.
 TEST(CSmtpSocketTest, SendInterruptedBySignalsStillSendsEveryByte) {
     std::string data(32 << 20, '\0');  // far more than the socket buffers hold
     for (std::size_t i = 0; i < data.size(); ++i) data[i] = char('A' + i % 26);
