@@ -34,7 +34,7 @@ inline constexpr const char* LOG_NEWLINE = "\n";
 #endif
 
 // `log` with every "[yy/mm/dd hh:mm:ss]" replaced by "[stamp]".
-std::string MaskStamps(const std::string& log);
+std::string MaskStamps(std::string log);
 
 // Makes the local time 5 January 2026 (a Monday) 07:08:09, UTC+0900, while it lives.
 struct FixedClock {
