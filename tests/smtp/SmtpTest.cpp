@@ -118,13 +118,16 @@ void Interrupt(long first, long every) {
     setitimer(ITIMER_REAL, &timer, nullptr);
 }
 
-// A send cut short by signals goes on with the rest.
-TEST(CSmtpSocketTest, SendInterruptedBySignalsStillSendsEveryByte) {
+// A reply wait or a send cut short by signals goes on with the rest.
+TEST(CSmtpSocketTest, WaitAndSendInterruptedBySignalsGoOn) {
     std::string data(32 << 20, '\0');  // far more than the socket buffers hold
     for (std::size_t i = 0; i < data.size(); ++i) data[i] = char('A' + i % 26);
-    ScriptedSmtpServer server({{"greeting", ""}});
+    ScriptedSmtpServer server({{"greeting", "{wait}220 ok\r\n"}});
     Probe probe;
     ASSERT_TRUE(probe.Open());
+    Interrupt(1000, 1000);
+    EXPECT_TRUE(probe.ReadCommandResponse(220));
+    EXPECT_GT(g_interruptions, 0);
     Interrupt(1000, 1000);
     EXPECT_TRUE(probe.m_SMTP.Send(data.data(), data.size()));
     setitimer(ITIMER_REAL, &TIMER_OFF, nullptr);

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 #include <netinet/in.h>
+#include <csignal>
 #include <poll.h>
 #include <unistd.h>
 
@@ -22,7 +23,11 @@ ScriptedSmtpServer::ScriptedSmtpServer(const SmtpScript& changes)
         ADD_FAILURE() << "the scripted server cannot listen on port 25";
         return;
     }
+    sigset_t all, mask;  // signals are for the code under test: the thread blocks them all
+    sigfillset(&all);
+    pthread_sigmask(SIG_BLOCK, &all, &mask);
     thread_ = std::thread(&ScriptedSmtpServer::Serve, this);
+    pthread_sigmask(SIG_SETMASK, &mask, nullptr);
 }
 
 ScriptedSmtpServer::~ScriptedSmtpServer() {
