@@ -4,7 +4,6 @@
 
 #include <map>
 #include <filesystem>
-#include <vector>
 
 #include "app/CCommandLineOptions.h"
 #include "app/RunLog.h"
@@ -13,10 +12,8 @@
 
 namespace {
 
-using Table = std::map<std::string, std::string>;
-
 TEST(CommandLineOptionsTest, Scans) {
-    const std::pair<std::string, Table> cases[] = {
+    const std::pair<std::string, std::map<std::string, std::string>> cases[] = {
         {"fp /INIFILE:C:\\Jobs\\A.ini", {{"inifile", "C:\\Jobs\\A.ini"}}},
         {"fp -inifile:\"C:\\My Jobs\\a.ini\" -x", {{"inifile", "C:\\My Jobs\\a.ini"}, {"x", ""}}},
         {"fp -inifile:\"C:\\My Jobs\\a.ini", {{"inifile", "C:\\My Jobs\\a.ini"}}},
@@ -25,9 +22,8 @@ TEST(CommandLineOptionsTest, Scans) {
         {"fp -inifile: -b", {{"inifile", ""}, {"b", ""}}},
         {"fp -inifile:", {{"inifile", ""}}},
         {"fp --inifile:a.ini -inifile=a", {{"-inifile", "a.ini"}, {"inifile=a", ""}}},
-        {"fp inifile:a.ini", {}},
+        {"fp inifile:a.ini -", {}},
         {"", {}},
-        {"fp -", {}},
         {"fp -:x - -a:\"x\"-b", {{"a", "x"}, {"b", ""}}},
         {"fp -a:x:y -b: c", {{"a", "x:y"}, {"b", ""}}},
         {"fp -inifile:ソ表\\a.ini", {{"inifile", "ソ表\\a.ini"}}},
@@ -42,16 +38,14 @@ TEST(CommandLineOptionsTest, Scans) {
     }
 }
 
+// Quotes where a blank or a tab needs them (around an option's value, else the whole argument);
+// an argument that holds a quote is left as it is; the vector ends at argc or a null pointer.
 TEST(JoinCommandLineTest, PutsBackTheQuotesTheShellRemoved) {
-    const std::pair<std::vector<const char*>, const char*> cases[] = {
-        {{"fernpost", "-inifile:a.ini"}, "fernpost -inifile:a.ini"},
-        {{"fernpost", "-inifile:/my jobs/a.ini"}, "fernpost -inifile:\"/my jobs/a.ini\""},
-        {{"fernpost", "/inifile:/my\tjobs/a.ini"}, "fernpost /inifile:\"/my\tjobs/a.ini\""},
-        {{"/my tools/fernpost", "-note here", ""}, "\"/my tools/fernpost\" \"-note here\" "},
-        {{"fernpost", "-a:\"x y\"", nullptr, "lost"}, "fernpost -a:\"x y\""},
-    };
-    for (const auto& [argv, line] : cases)
-        EXPECT_EQ(JoinCommandLine(int(argv.size()), argv.data()), line);
+    const char* argv[] = {"/my tools/fp", "-i:a", "-i:/my jobs/a", "/i:/a\tb", "-a b",
+                          "-a:\"x y\"",   "",     nullptr,         "lost"};
+    EXPECT_EQ(JoinCommandLine(9, argv),
+              "\"/my tools/fp\" -i:a -i:\"/my jobs/a\" /i:\"/a\tb\" \"-a b\" -a:\"x y\" ");
+    EXPECT_EQ(JoinCommandLine(2, argv + 1), "-i:a -i:\"/my jobs/a\"");  // a plain first one
 }
 
 TEST(RunLogTest, EntriesAppendAndTheLogRotatesAtFiveMebibytes) {
@@ -71,13 +65,12 @@ TEST(RunLogTest, EntriesAppendAndTheLogRotatesAtFiveMebibytes) {
     AppendRunLogEntry(log, "d");
     EXPECT_EQ(ReadFile(log), std::string(FIXED_STAMP) + "d");
     AppendRunLogEntry(dir.Path(), "lost");  // a log that cannot be opened loses the entry
-    // The trail bytes 0x5C of ソ and 表 are no separators (Windows's is 0x5C).
-    const std::string opt = PATH_SEPARATOR + std::string("opt") + PATH_SEPARATOR + "ソ表";
-    EXPECT_EQ(DirectoryOfPath(opt + PATH_SEPARATOR + "fernpost"), opt);
-    // テスト in UTF-8 ends in 0x88, which looks like a lead byte: the '/' after it still counts
-    if (PATH_SEPARATOR == '/') {  // Linux: Windows paths are code page 932
-        EXPECT_EQ(DirectoryOfPath(Utf8(u8"/opt/テスト/fernpost")), Utf8(u8"/opt/テスト"));
-    }
+    // The trail bytes 0x5C of ソ and 表 are no separators (Windows's is 0x5C); on Linux, nor does
+    // テスト in UTF-8, whose 0x88 looks like a lead byte, swallow the '/' after it.
+    const std::string opt = PATH_SEPARATOR + std::string("opt") + PATH_SEPARATOR + "ソ表",
+                      utf8 = PATH_SEPARATOR == '/' ? Utf8(u8"/opt/テスト") : opt;
+    for (const std::string& folder : {opt, utf8})
+        EXPECT_EQ(DirectoryOfPath(folder + PATH_SEPARATOR + "fernpost"), folder);
     EXPECT_EQ(DirectoryOfPath("fernpost"), "fernpost");
 }
 

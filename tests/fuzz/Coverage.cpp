@@ -3,10 +3,8 @@
 #include <cstddef>
 #include <cstdint>
 
-namespace {
-constexpr std::size_t COUNTERS = 1 << 18;  // few collisions for a program of this size
-alignas(64) std::uint8_t counters[COUNTERS];
-}  // namespace
+static constexpr std::size_t COUNTERS = 1 << 18;  // few collisions for a program of this size
+alignas(64) static std::uint8_t counters[COUNTERS];
 
 extern "C" void __sanitizer_cov_8bit_counters_init(std::uint8_t* begin, std::uint8_t* end);
 

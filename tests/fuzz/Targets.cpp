@@ -1,6 +1,5 @@
 // The fuzz targets, one program each (FUZZ_TARGET names the function), run by libFuzzer or, in
 // ordinary builds (FUZZ_REPLAY), on every file of its corpus folder. A failing property traps.
-#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
@@ -18,7 +17,6 @@
 #include "smtp/SmtpWireText.h"
 
 namespace {
-using namespace std::string_view_literals;
 constexpr std::size_t npos = std::string::npos;
 const std::string BASE64 = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
 const std::string BLANKS = " \t\r\n\v\f";
@@ -32,27 +30,22 @@ void Check(bool holds) {
 void CommandLineFuzz(const std::string& text) {
     std::string option = "-inifile:" + text, found, value = text.substr(0, text.find('\n'));
     std::vector<const char*> argv = {"fernpost", option.c_str()};
-    for (std::size_t i = 0; i < option.size() && argv.size() < 16; ++i) {  // a line each
-        if (option[i] != '\n') continue;
-        option[i] = '\0';
-        argv.push_back(&option[i + 1]);
-    }
+    for (std::size_t i = 0; i < option.size() && argv.size() < 16; ++i)  // a NUL ends each line
+        if (option[i] == '\n') argv.push_back(&(option[i] = '\0') + 1);
     CCommandLineOptions(JoinCommandLine(static_cast<int>(argv.size()), argv.data()).c_str(), false)
         .GetOption("inifile", found);
-    Check(found == value || value.find_first_of("\"\0"sv) != npos);
+    Check(found == value || value.find_first_of(std::string("\"\0", 2)) != npos);
     CCommandLineOptions(text.c_str(), false).GetOption("inifile", found);
 }
 
 // The INI reader: any bytes as a job file, as they are and behind each byte-order mark. Values
 // are at most PROFILE_VALUE_MAX bytes and hold no NUL.
 void ProfileFuzz(const std::string& text) {
-    for (const char* mark : {"", "\xEF\xBB\xBF", "\xFF\xFE", "\xFE\xFF"}) {
-        const std::string contents = ToCodePage932(mark + text);
+    for (const char* mark : {"", "\xEF\xBB\xBF", "\xFF\xFE", "\xFE\xFF"})
         for (const char* key : {"Server", "To", "Subject"}) {
-            const std::string value = FindProfileValue("SMTP", key, contents);
+            const std::string value = FindProfileValue("SMTP", key, ToCodePage932(mark + text));
             Check(value.size() <= PROFILE_VALUE_MAX && value.find('\0') == npos);
         }
-    }
 }
 
 // Recipient lists: each address a non-empty piece of the input, no separators or blanks around it.
@@ -73,9 +66,8 @@ void JapaneseFuzz(const std::string& text) {
     for (std::size_t i = jis.find('\x1B'); i != npos; i = jis.find('\x1B', i + 1))
         Check(jis.compare(i, 3, "\x1B$B") == 0 || jis.compare(i, 3, "\x1B(B") == 0);
     const std::size_t last = jis.rfind('\x1B');  // the last escape sequence returns to ASCII
-    Check((last == npos || jis[last + 1] == '(') && wide.size() <= 2 * text.size() &&
-          jis.find_first_of("\r\x0E\x0F") == npos &&
-          std::none_of(jis.begin(), jis.end(), [](char c) { return (c & 0x80) != 0; }));
+    Check((last == npos || jis[last + 1] == '(') && wide.size() <= 2 * text.size());
+    for (char c : jis) Check((c & 0x80) == 0 && c != '\r' && c != '\x0E' && c != '\x0F');
     Check(word.size() >= 18 && word.rfind("=?ISO-2022-JP?B?", 0) == 0 &&
           word.find_first_not_of(BASE64 + "=", 16) == word.size() - 2);
 }
@@ -119,7 +111,7 @@ void ReplyFuzz(const std::string& input) {
 void MessageFuzz(const std::string& input) {
     std::string text = input, fields[5], read;
     for (std::string& field : fields) {  // a line, cut at a CR or NUL as a job file's value is
-        field = text.substr(0, text.find_first_of("\r\n\0"sv));
+        field = text.substr(0, text.find_first_of(std::string("\r\n\0", 3)));
         text.erase(0, text.find('\n')).erase(0, 1);  // the line, then its LF
     }
     CSmtpMessage message;

@@ -10,41 +10,34 @@ namespace {
 
 TEST(JobSettingsTest, ValuesAreCutToTheirFieldWidthsNeverInsideACharacter) {
     TempDir dir;
-    const std::string v(600, 'v');
+    const std::string v(600, 'v'), name(126, 'n');
     std::string kanji;  // 127 two-byte characters, then one more that the cut at 255 drops
     for (int i = 0; i < 127; ++i) kanji += "日";
-    WriteFile(dir.Path("job.ini"), "[SMTP]\nServer=" + v +
-                                       "\n[Address]\nFromName=" + std::string(126, 'n') +
+    WriteFile(dir.Path("job.ini"), "[SMTP]\nServer=" + v + "\n[Address]\nFromName=" + name +
                                        "日\nFromAddress=" + v + "\nTo=" + v + "\nCc=" + v +
                                        "\nBcc=" + v + "\n[Message]\nSubject=" + kanji +
                                        "日\nBodyFile=" + v + "\nAttachmentPathFile=" + v);
     JobSettings settings;
     ASSERT_EQ(settings.Load(dir.Path("job.ini")), JOB_FILE_LOADED);
-    JobFields copy;
-    EXPECT_EQ(settings.CopyTo(copy), 0);
-    EXPECT_EQ(copy.szFromName, std::string(126, 'n'));
-    EXPECT_EQ(copy.szSubject, kanji);
-    const std::pair<const char*, std::size_t> fields[] = {{copy.szServer, 255},
-                                                          {copy.szFromAddress, 127},
-                                                          {copy.szTo, 511},
-                                                          {copy.szCc, 511},
-                                                          {copy.szBcc, 511},
-                                                          {copy.szBodyFile, 259},
-                                                          {copy.szAttachmentPathFile, 259}};
-    for (auto [field, width] : fields) EXPECT_EQ(field, std::string(width, 'v'));
+    JobFields c;
+    EXPECT_EQ(settings.CopyTo(c), 0);
+    EXPECT_EQ(
+        (std::vector<std::string>{c.szServer, c.szFromName, c.szFromAddress, c.szTo, c.szCc,
+                                  c.szBcc, c.szSubject, c.szBodyFile, c.szAttachmentPathFile}),
+        (std::vector<std::string>{v.substr(0, 255), name, v.substr(0, 127), v.substr(0, 511),
+                                  v.substr(0, 511), v.substr(0, 511), kanji, v.substr(0, 259),
+                                  v.substr(0, 259)}));
 }
 
 TEST(SendJobTest, BodyLinesAndAttachmentLists) {
     TempDir dir;
     WriteFile(dir.Path("body.txt"), std::string("a\r\nb\rc\0d\n\ne", 12));
     EXPECT_EQ(ReadBodyText(dir.Path("body.txt")), "a\nb\ncd\n\ne\n");
-    EXPECT_EQ(ReadBodyText(dir.Path()), "");
     std::string list = dir.Path("missing") + "\n\n" + dir.Path("body.txt") + std::string("\0\n", 2);
     for (int i = 0; i < 300; ++i) list += dir.Path(i % 2 ? "body.txt" : "none") + "\r\n";
     WriteFile(dir.Path("list.txt"), list);
     std::vector<std::string> paths = ReadAttachmentPaths(dir.Path("list.txt"));
     EXPECT_EQ(paths, std::vector<std::string>(MAX_ATTACHMENTS, dir.Path("body.txt")));
-    EXPECT_EQ(ReadAttachmentPaths(""), std::vector<std::string>());
 }
 
 }  // namespace
