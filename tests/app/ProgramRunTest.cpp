@@ -1,6 +1,5 @@
-// The program as a process: which job file it reads and the run log of a failed load; the mail
-// it sends to the scripted server on 127.0.0.1:25, byte for byte, and the error log of every
-// way a send can fail.
+// The program as a process: the job file it reads, the mail it sends to the scripted server on
+// 127.0.0.1:25 byte for byte, and its logs for every way a run can fail.
 #include <gmock/gmock.h>
 
 #include <filesystem>
@@ -25,9 +24,8 @@ std::string Log(const std::vector<std::string>& entries) {
     return log;
 }
 
-// A run of `job` against a server playing `script`, after `shell`'s commands when there are
-// any: the dialogue the server received (the mail data between DATA and its end mark shown as
-// "~"; none expected: not looked at) and the error log.
+// A run of `job` against `script`, through `shell` if any: the dialogue the server received (the
+// mail data shown as "~"; not looked at when none is expected) and the error log.
 struct Row {
     SmtpScript script;
     Job job;
@@ -36,8 +34,7 @@ struct Row {
 
 class ProgramRunTest : public ProgramTest {
 public:
-    // Runs `row` with a transcript (trace.txt), which changes nothing of the run; returns what
-    // the server received when a dialogue is expected.
+    // Runs `row` with a transcript, which changes nothing; returns every byte received.
     std::string ExpectRun(
         const Row& row, std::function<void()> whenConnected = [] {}) {
         std::filesystem::remove_all(Work("log"));
@@ -45,8 +42,7 @@ public:
         server.whenConnected = whenConnected;
         WriteFile(Work("job.ini"), row.job.Ini());
         Run({"-inifile:job.ini", "-trace:trace.txt"}, row.shell);
-        const std::string whole = row.dialogue.empty() ? "" : server.Received();
-        std::string received = whole;
+        std::string received = row.dialogue.empty() ? "" : server.Received(), whole = received;
         std::size_t data = received.find("DATA\r\n"), end = received.find("\r\n.\r\n");
         if (data != std::string::npos && end != std::string::npos)
             received.replace(data + 6, end - data - 6, "~");
@@ -87,14 +83,12 @@ std::string Refused(const std::string& names) {
         {Unexpected("RCPT"), "配信不能：以下の受信者にメールを配信できませんでした。\n\r" + names});
 }
 
-// The mail goes out the same whether the run writes a transcript (-trace; the first given counts)
-// or not; a FIFO there, even one with a reader, is neither written nor blocks. The transcript has
-// the server's own words; the message data shows only as its size.
+// The mail goes out the same with a transcript (the first -trace counts) or without; a FIFO there,
+// even with a reader, is neither written nor blocks. The transcript shows the data as its size.
 TEST_F(ProgramRunTest, WorkedExampleGoesOutByteForByte) {
     WriteFile(Work("body.txt"), "Hello\r\n.Bye");
-    // The trail bytes 0x5C of ソ and 表 separate nothing, nor does a UTF-8 directory name swallow
-    // the '/' after it (テ is E3 83 86, and 0x86 looks like a lead byte). Wine reads the list as
-    // Shift-JIS and keeps names in UTF-8 on the disk.
+    // The trail bytes 0x5C of ソ and 表 separate nothing; nor does UTF-8 テ (E3 83 86: 0x86 looks
+    // like a lead byte) swallow the '/'. Wine reads the list as Shift-JIS, names on disk as UTF-8.
     const std::string folder = Work(WindowsProgram() ? "" : Utf8(u8"テ/"));
     WriteFile(folder + (WindowsProgram() ? Utf8(u8"ソ表.csv") : "ソ表.csv"), "x,y\r\n");
     WriteFile(Work("files.txt"), folder + "ソ表.csv\r\n\r\n" + Work("gone.csv") + "\r\n");
@@ -147,19 +141,16 @@ TEST_F(ProgramRunTest, WorkedExampleGoesOutByteForByte) {
 }
 
 // Every way a send can fail, each with its entries in order; and a server that checks the mail
-// for 6 s before it answers the end of data (more than any other reply may take), which gets it
-// once.
+// for 6 s (longer than other replies may take) before it answers the end of data.
 TEST_F(ProgramRunTest, EveryFailureIsLoggedInOrder) {
     const std::string mail = "HELO fernpost.test\r\nMAIL FROM:<batch>\r\n";
     const std::string data = mail + "RCPT TO:<ops>\r\nRCPT TO:<audit>\r\nDATA\r\n";
-    const std::string sendFailed =
-        Log({"Error:CMail::SendMessage()", "SMTP メール送信に失敗しました。"});
-    const std::string connectFailed = Log({"Error:CMail::SendMail Connect()",
-                                           "SMTP "
-                                           "サーバ接続に失敗しました。\n\rSMTPの設定が間違っている"
-                                           "か、SMTPサーバが動作していない可能性があります。"});
-    const std::string quitFailed =
-        Log({Response("221"), "An unexpected QUIT response was received"});
+    // clang-format off
+    const std::string sendFailed = Log({"Error:CMail::SendMessage()", "SMTP メール送信に失敗しました。"});
+    const std::string connectFailed = Log({"Error:CMail::SendMail Connect()", "SMTP サーバ接続に失敗"
+        "しました。\n\rSMTPの設定が間違っているか、SMTPサーバが動作していない可能性があります。"});
+    const std::string quitFailed = Log({Response("221"), "An unexpected QUIT response was received"});
+    // clang-format on
     std::string checking;
     for (int i = 0; i < 20; ++i) checking += "{wait}";
     WriteFile(Work("big.bin"), std::string(24 << 20, 'x'));  // more than the socket buffers
@@ -207,14 +198,12 @@ TEST_F(ProgramRunTest, EveryFailureIsLoggedInOrder) {
                                 "Time-out: no reply within 5000 ms\n")));
 }
 
-// Files that are not regular files are never opened, wherever a job names them (opening alone can
-// act on a device): a FIFO, a device, garbage or a 100 MB line as the job file leave the job
-// invalid; as the body or the attachment list they are empty or name no file. As attachments
-// they, a folder, one removed after the list was read and one that cannot be read each fail with
-// their entry and go out as empty parts, once the server is reached. A file larger than the memory
-// a run may use ends the run with an entry as the body, not an abort; as an attachment it fails to
-// load. A log that cannot be written (no log folder can be made, the disk is full) costs only its
-// entries: the mail still goes out.
+// What is not a regular file is never opened (that alone can act on a device). A FIFO, a device,
+// garbage or a 100 MB line: as the job file, invalid; as body or list, empty. As attachments they,
+// a folder, a file removed after listing, one ending before its size and an unreadable one fail
+// with their entries, as empty parts. A file beyond the run's memory: as body it ends the run with
+// an entry; as attachment it fails to load. A log that cannot be written (no folder, a full disk)
+// costs only its entries.
 TEST_F(ProgramRunTest, BadFilesAndPlaces) {
     ASSERT_EQ(mkfifo(Work("fifo").c_str(), 0666), 0);
     const int watch = inotify_init1(IN_NONBLOCK);
@@ -230,14 +219,15 @@ TEST_F(ProgramRunTest, BadFilesAndPlaces) {
     WriteFile(Work("big"), "");
     ASSERT_EQ(truncate(Work("big").c_str(), off_t{1} << 30), 0);  // sparse: costs no disk
     WriteFile(Work("big.txt"), Work("big"));
-    // The unreadable file needs a user that permissions stop: real root runs the program as
-    // nobody (root of a user namespace of its own cannot, and reads any file: the row is left out).
+    // Real root runs the program as nobody, whom permissions stop (root of a user namespace of its
+    // own cannot, and reads any file: the unreadable file is left out).
     const bool realRoot = ReadFile("/proc/self/uid_map").find("4294967295") != std::string::npos;
     WriteFile(Work("gone"), "x");
     WriteFile(Work("unreadable"), "x");
     ASSERT_EQ(chmod(Work("unreadable").c_str(), 0), 0);
     std::filesystem::create_directories(Work("adir"));
-    WriteFile(Work("list.txt"), Work("adir") + "\n" + Work("fifo") + "\n/dev/zero\n" +
+    const std::string early = "/sys/devices/system/cpu/online\n";  // ends before its size
+    WriteFile(Work("list.txt"), early + Work("adir") + "\n" + Work("fifo") + "\n/dev/zero\n" +
                                     Work("gone") + "\n" + (realRoot ? Work("unreadable") : ""));
     std::filesystem::permissions(dir_.Path(), std::filesystem::perms::all);
     std::filesystem::permissions(Work(""), std::filesystem::perms::all);
@@ -252,7 +242,7 @@ TEST_F(ProgramRunTest, BadFilesAndPlaces) {
     const Row rows[] = {
         // clang-format off
         {{}, {.bodyFile = "fifo", .attachmentPathFile = "list.txt"}, sent,
-         Log(std::vector<std::string>(4 + realRoot, unloaded)), nobody},
+         Log(std::vector<std::string>(5 + realRoot, unloaded)), nobody},
         {{}, {.bodyFile = "/dev/zero", .attachmentPathFile = "fifo"}, sent, ""},
         {{}, {.bodyFile = "garbage", .attachmentPathFile = "line"}, sent, ""},
         {{}, {.bodyFile = "big"}, "", Log({"Error:fernpost stopped: std::bad_alloc"}), limit},
@@ -263,7 +253,7 @@ TEST_F(ProgramRunTest, BadFilesAndPlaces) {
         // clang-format on
     };
     std::string parts;  // the list's, each empty
-    for (int i = 0; i < 4 + realRoot; ++i)
+    for (int i = 0; i < 5 + realRoot; ++i)
         parts +=
             "\r\n\r\n--#BOUNDARY#\r\nContent-Type: application/octet-stream; name=\r\n"
             "Content-Transfer-Encoding: base64\r\nContent-Disposition: attachment; "

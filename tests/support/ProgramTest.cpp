@@ -26,8 +26,7 @@ std::string Job::Ini() const {
 
 const char* WindowsProgram() { return std::getenv("FERNPOST_WINDOWS_PROGRAM"); }
 
-// Wine's server makes the program's sockets: one started in another test's network namespace
-// must not serve this test, so none outlives a test.
+// Wine's server makes the sockets, in the namespace it started in: none outlives a test.
 static void StopWineServer() {
     EXPECT_TRUE(!WindowsProgram() || std::system("wineserver -k 2>/dev/null; wineserver -w") == 0);
 }

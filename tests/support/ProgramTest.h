@@ -1,6 +1,5 @@
-// The program as a process: a run with a time limit, a job file's text, and the fixture of tests
-// that run a copy of the program in <temp>/bin (where its run log goes) from <temp>/work (where
-// its error log goes): the Linux build, or the Windows build under Wine.
+// The program as a process: a copy in <temp>/bin (its run log's place) run from <temp>/work (its
+// error log's), the Linux build or the Windows build under Wine; a job file's text.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -30,16 +29,15 @@ struct Job {
 // The host's name while the tests run: the program greets the server with "HELO " and it.
 inline constexpr const char* TEST_HOST_NAME = "fernpost.test";
 
-// The Windows build's fernpost.exe, run under Wine in place of the Linux build, when the
-// environment's FERNPOST_WINDOWS_PROGRAM names it; null otherwise.
+// The Windows build's fernpost.exe that FERNPOST_WINDOWS_PROGRAM names, run under Wine; or null.
 const char* WindowsProgram();
 
 class ProgramTest : public testing::Test {
 public:
     ProgramTest();
     ~ProgramTest() override;
-    // Runs the program, through `shell` when there is one (commands that end in exec, in a mount
-    // namespace of their own); expects it to end by itself, silent, with status 0.
+    // Runs the program (after `shell`'s commands, ending in exec, in a mount namespace of their
+    // own); expects it to end by itself, silent, with status 0.
     void Run(const std::vector<std::string>& arguments, const std::string& shell = "");
     std::string Work(const std::string& name) const { return dir_.Path("work/" + name); }
     // The logs, stamps masked, their line ends as on Linux (Windows writes "\n" as CR LF).

@@ -1,6 +1,5 @@
-// A scripted SMTP server for tests on 127.0.0.1:25 (in the test's private network). It serves one
-// connection in a thread of its own, records every byte it receives and answers as its script
-// says. Every wait it makes is bounded and watches its stop signal, so it never spins or hangs.
+// A scripted SMTP server on 127.0.0.1:25 of the test's private network: it serves one connection
+// in a thread of its own, records every byte received and answers as its script says.
 #pragma once
 
 #include <functional>
@@ -10,15 +9,13 @@
 
 #include "smtp/CSmtpConnection.h"
 
-// The script: the reply to each command, keyed by the whole command line ("RCPT TO:<b>"), else
-// by its verb ("HELO", "MAIL", "RCPT", "DATA", "QUIT"), else "other"; "greeting" answers the
-// connection and "." the end of the mail data. A reply that starts with "354" makes the server
-// read the mail data up to CR LF . CR LF. In a reply, "{wait}" pauses SCRIPT_PAUSE_MS (long
-// enough to part two receives), "{close}" closes the connection and "{reset}" resets it.
+// The reply to each command, keyed by the whole line ("RCPT TO:<b>"), else its verb ("HELO"...),
+// else "other"; "greeting" answers the connection, "." the end of the data (which a "354" reply
+// makes the server read). In a reply "{wait}" pauses SCRIPT_PAUSE_MS (long enough to part two
+// receives), "{close}" closes the connection and "{reset}" resets it.
 using SmtpScript = std::map<std::string, std::string>;
 inline constexpr int SCRIPT_PAUSE_MS = 300;
-// The server gives up on a client that has not connected within a minute (Wine's start
-// included) or has sent nothing for 10 s.
+// Every wait is bounded: a minute for a client to connect (Wine starting), 10 s of silence.
 inline constexpr int SCRIPT_CONNECT_LIMIT_MS = 60000, SCRIPT_IDLE_LIMIT_MS = 10000;
 
 class ScriptedSmtpServer {
@@ -48,8 +45,7 @@ private:
     std::thread thread_;
 };
 
-// A connection to the scripted server whose socket is connected without the session frame, so
-// single replies can be read.
+// A connection whose socket connects without the session frame, so single replies can be read.
 struct Probe : CSmtpConnection {
     bool Open() { return m_SMTP.Create() && m_SMTP.Connect("127.0.0.1", 25); }
     using CSmtpConnection::m_SMTP;

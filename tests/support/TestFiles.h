@@ -1,12 +1,11 @@
-// Test helpers: a temporary directory (optionally the current one while it lives), whole-file
-// reads and writes of bytes, a fixed clock, and log text with its time stamps masked.
+// Test helpers: a temporary directory, whole files as bytes, a fixed clock, masked log stamps.
 #pragma once
 
 #include <string>
 
 #include "platform/Clock.h"
 
-// A fresh directory under the system's temporary directory, removed with everything in it.
+// A fresh temporary directory (the current one while it lives, if `enter`), removed whole.
 class TempDir {
 public:
     explicit TempDir(bool enter = false);
@@ -18,15 +17,14 @@ private:
     std::string path_, previous_;
 };
 
-// The whole file as bytes, empty when it cannot be read; `bytes` written as the whole file (and
-// the directories above it), failing the test when it cannot be.
+// A file's bytes (none if unreadable); `bytes` as a whole file, folders made (else a failure).
 std::string ReadFile(const std::string& path);
 void WriteFile(const std::string& path, const std::string& bytes);
 
 // A u8"" literal as bytes (every other literal of the tests is compiled to Shift-JIS).
 inline std::string Utf8(const char8_t* text) { return reinterpret_cast<const char*>(text); }
 
-// The line end of a log entry's "\n": Windows writes its text-file logs with CR LF.
+// A log entry's "\n" as written: Windows's text-file logs have CR LF.
 #ifdef _WIN32
 inline constexpr const char* LOG_NEWLINE = "\r\n";
 #else

@@ -1,27 +1,23 @@
-// Entry point of every test executable: the tests run in a private network namespace that the
-// process makes for itself (unshare --net, plus --map-root-user when not root) with its loopback
-// up, so test servers may listen on 127.0.0.1:25 and nothing can reach another address. Real
-// root keeps its user ids, which Postfix needs. The host is named TEST_HOST_NAME there.
+// Entry point of every test executable: it restarts itself in private network and host-name
+// namespaces (unshare --net --uts, plus --map-root-user unless real root, whose user ids Postfix
+// needs), brings the loopback up and names the host TEST_HOST_NAME. So test servers may listen on
+// 127.0.0.1:25, and nothing can reach another address.
 #include <gtest/gtest.h>
+
+#include <cstring>
+#include <unistd.h>
 
 #include "support/ProgramTest.h"
 
-#include <cstdlib>
-#include <cstring>
-#include <string>
-#include <unistd.h>
-#include <vector>
-
 int main(int argc, char** argv) {
-    bool listing = argc > 1 && std::strcmp(argv[1], "--gtest_list_tests") == 0;
+    const bool listing = argc > 1 && std::strcmp(argv[1], "--gtest_list_tests") == 0;
     if (!listing && std::getenv("FERNPOST_TEST_NETNS") == nullptr) {
         char self[4096] = {};
         if (readlink("/proc/self/exe", self, sizeof self - 1) <= 0) return 2;
         std::vector<const char*> args = {"unshare", "--net", "--uts"};
         if (geteuid() != 0) args.push_back("--map-root-user");
         args.push_back(self);
-        for (int i = 1; i < argc; ++i) args.push_back(argv[i]);
-        args.push_back(nullptr);
+        args.insert(args.end(), argv + 1, argv + argc + 1);  // and the null pointer
         setenv("FERNPOST_TEST_NETNS", "1", 1);
         execvp("unshare", const_cast<char**>(args.data()));
         std::perror("tests: cannot start unshare");
