@@ -24,6 +24,11 @@ std::string Log(const std::vector<std::string>& entries) {
     return log;
 }
 
+// What the server receives of a mail to the default job's recipients, up to DATA, and whole.
+const std::string MAIL = "HELO fernpost.test\r\nMAIL FROM:<batch>\r\n",
+                  DATA = MAIL + "RCPT TO:<ops>\r\nRCPT TO:<audit>\r\nDATA\r\n",
+                  SENT = DATA + "~\r\n.\r\nQUIT\r\n";
+
 // A run of `job` against `script`, through `shell` if any: the dialogue the server received (the
 // mail data shown as "~"; not looked at when none is expected) and the error log.
 struct Row {
@@ -92,7 +97,7 @@ TEST_F(ProgramRunTest, WorkedExampleGoesOutByteForByte) {
     const std::string folder = Work(WindowsProgram() ? "" : Utf8(u8"テ/"));
     WriteFile(folder + (WindowsProgram() ? Utf8(u8"ソ表.csv") : "ソ表.csv"), "x,y\r\n");
     WriteFile(Work("files.txt"), folder + "ソ表.csv\r\n\r\n" + Work("gone.csv") + "\r\n");
-    const Job job{.server = "localhost",  // a name to look up
+    const Job job{.server = "localhost",
                   .bcc = "boss",
                   .bodyFile = "body.txt",
                   .attachmentPathFile = "files.txt"};
@@ -114,37 +119,32 @@ TEST_F(ProgramRunTest, WorkedExampleGoesOutByteForByte) {
     const std::string named = WindowsProgram() ? "trace.txt" : "my trace.txt";  // Wine: above
     std::vector<std::vector<std::string>> runs = {{"-other:x"}, {"/trace:" + named, "-trace:x"}};
     if (!WindowsProgram()) runs.push_back({"-trace:fifo", "-trace:x"});
-    std::string wire;
     for (std::vector<std::string> options : runs) {
         ScriptedSmtpServer server({{"RCPT TO:<audit>",
                                     "550-5.1.1 <audit>: Recipient address rejected:\r\n"
                                     "{wait}550 5.1.1 User unknown\r\n"}});
         options.insert(options.begin(), "-inifile:job.ini");
         Run(options);
-        std::string masked = wire = server.Received();  // the date, "Mon, 05 Jan 2026 ..."
-        EXPECT_EQ(masked.replace(masked.find("\r\nDate: ") + 8, 31, "*"), mail) << options[1];
+        std::string wire = server.Received();  // the date masked: "Mon, 05 Jan 2026 ..."
+        EXPECT_EQ(wire.replace(wire.find("\r\nDate: ") + 8, 31, "*"), mail) << options[1];
     }
     EXPECT_EQ(ErrorLog(), Refused("") + Refused("") + (WindowsProgram() ? "" : Refused("")));
     EXPECT_FALSE(std::filesystem::exists(Work("x")));
     char byte;
     EXPECT_LE(read(reader, &byte, 1), 0) << "the FIFO transcript was written";
     close(reader);
-    const std::size_t dataBytes = wire.rfind("QUIT") - wire.find("DATA\r\n") - 6;
     EXPECT_EQ(ReadLog(Work(named)),
               "[stamp] Job file: job.ini\nConnecting to localhost port 25\nConnected\n"
               "S: 220 scripted.test ready\nC: HELO fernpost.test\nS: 250 ok\n"
               "C: MAIL FROM:<batch>\nS: 250 ok\nC: RCPT TO:<ops>\nS: 250 ok\nC: RCPT TO:<audit>\n"
               "S: 550-5.1.1 <audit>: Recipient address rejected:\nS: 550 5.1.1 User unknown\n"
-              "C: RCPT TO:<boss>\nS: 250 ok\nC: DATA\n"
-              "S: 354 go ahead\nC: <message data: " +
-                  std::to_string(dataBytes) + " bytes>\nS: 250 queued\nC: QUIT\nS: 221 bye\n");
+              "C: RCPT TO:<boss>\nS: 250 ok\nC: DATA\nS: 354 go ahead\n"
+              "C: <message data: 604 bytes>\nS: 250 queued\nC: QUIT\nS: 221 bye\n");
 }
 
 // Every way a send can fail, each with its entries in order; and a server that checks the mail
 // for 6 s (longer than other replies may take) before it answers the end of data.
 TEST_F(ProgramRunTest, EveryFailureIsLoggedInOrder) {
-    const std::string mail = "HELO fernpost.test\r\nMAIL FROM:<batch>\r\n";
-    const std::string data = mail + "RCPT TO:<ops>\r\nRCPT TO:<audit>\r\nDATA\r\n";
     // clang-format off
     const std::string sendFailed = Log({"Error:CMail::SendMessage()", "SMTP メール送信に失敗しました。"});
     const std::string connectFailed = Log({"Error:CMail::SendMail Connect()", "SMTP サーバ接続に失敗"
@@ -162,21 +162,21 @@ TEST_F(ProgramRunTest, EveryFailureIsLoggedInOrder) {
          Log({Response("220"), Unexpected("SMTP login")}) + connectFailed},
         {{{"HELO", "501 no\r\n"}}, {}, "HELO fernpost.test\r\nQUIT\r\n",
          Log({Response("250"), Unexpected("HELO")}) + connectFailed},
-        {{{"MAIL", "550 no\r\n"}}, {}, mail + "QUIT\r\n",
+        {{{"MAIL", "550 no\r\n"}}, {}, MAIL + "QUIT\r\n",
          Log({Response("250"), Unexpected("MAIL")}) + sendFailed},
-        {{{"DATA", "554 no\r\n"}}, {}, data + "QUIT\r\n", Log({Unexpected("DATA")}) + sendFailed},
-        {{{".", "554 rejected\r\n"}}, {}, data + "~\r\n.\r\nQUIT\r\n",
+        {{{"DATA", "554 no\r\n"}}, {}, DATA + "QUIT\r\n", Log({Unexpected("DATA")}) + sendFailed},
+        {{{".", "554 rejected\r\n"}}, {}, SENT,
          Log({Unexpected("end of message")}) + sendFailed},
         // closed instead of an answer to the end of data: that wait ends at once, QUIT's times out
-        {{{".", "{close}"}}, {}, data + "~\r\n.\r\n",
+        {{{".", "{close}"}}, {}, DATA + "~\r\n.\r\n",
          Log({Unexpected("end of message")}) + sendFailed + quitFailed},
-        {{{"QUIT", "500 what\r\n"}}, {}, data + "~\r\n.\r\nQUIT\r\n", quitFailed},
-        {{{".", checking + "250 queued\r\n"}}, {}, data + "~\r\n.\r\nQUIT\r\n", ""},
+        {{{"QUIT", "500 what\r\n"}}, {}, SENT, quitFailed},
+        {{{".", checking + "250 queued\r\n"}}, {}, SENT, ""},
         {{{"RCPT TO:<b>", "550-5.1.1 no such user\r\n{wait}550 5.1.1 here\r\n"}},
          {.to = "A <a>; 100% Sales <b>, c"},
-         mail + "RCPT TO:<a>\r\nRCPT TO:<b>\r\nRCPT TO:<c>\r\nDATA\r\n~\r\n.\r\nQUIT\r\n",
+         MAIL + "RCPT TO:<a>\r\nRCPT TO:<b>\r\nRCPT TO:<c>\r\nDATA\r\n~\r\n.\r\nQUIT\r\n",
          Refused("100% Sales")},
-        {{}, {.to = "a, Sales <b, c"}, mail + "RCPT TO:<a>\r\nDATA\r\n~\r\n.\r\nQUIT\r\n",
+        {{}, {.to = "a, Sales <b, c"}, MAIL + "RCPT TO:<a>\r\nDATA\r\n~\r\n.\r\nQUIT\r\n",
          Log({"An error occurred while parsing the recipients string"})},
         {{{"DATA", "354 go ahead\r\n{wait}{reset}"}}, {.attachmentPathFile = "big.txt"}, "",
          Log({"SMTPエラー(10054):Failed in call to send the attachment"}) + sendFailed +
@@ -231,9 +231,6 @@ TEST_F(ProgramRunTest, BadFilesAndPlaces) {
                                     Work("gone") + "\n" + (realRoot ? Work("unreadable") : ""));
     std::filesystem::permissions(dir_.Path(), std::filesystem::perms::all);
     std::filesystem::permissions(Work(""), std::filesystem::perms::all);
-    const std::string sent =
-        "HELO fernpost.test\r\nMAIL FROM:<batch>\r\nRCPT TO:<ops>\r\nRCPT TO:<audit>\r\n"
-        "DATA\r\n~\r\n.\r\nQUIT\r\n";
     const std::string limit = "ulimit -v 262144 && exec";  // a quarter of the big file
     const std::string nobody =
         realRoot ? "exec setpriv --reuid=65534 --regid=65534 --clear-groups" : "exec";
@@ -241,20 +238,20 @@ TEST_F(ProgramRunTest, BadFilesAndPlaces) {
     const SmtpScript refuse = {{"RCPT TO:<audit>", "550 no\r\n"}};  // entries to write
     const Row rows[] = {
         // clang-format off
-        {{}, {.bodyFile = "fifo", .attachmentPathFile = "list.txt"}, sent,
+        {{}, {.bodyFile = "fifo", .attachmentPathFile = "list.txt"}, SENT,
          Log(std::vector<std::string>(5 + realRoot, unloaded)), nobody},
-        {{}, {.bodyFile = "/dev/zero", .attachmentPathFile = "fifo"}, sent, ""},
-        {{}, {.bodyFile = "garbage", .attachmentPathFile = "line"}, sent, ""},
+        {{}, {.bodyFile = "/dev/zero", .attachmentPathFile = "fifo"}, SENT, ""},
+        {{}, {.bodyFile = "garbage", .attachmentPathFile = "line"}, SENT, ""},
         {{}, {.bodyFile = "big"}, "", Log({"Error:fernpost stopped: std::bad_alloc"}), limit},
-        {{}, {.attachmentPathFile = "big.txt"}, sent, Log({unloaded}), limit},
-        {refuse, {}, sent, "", ": >log && exec"},  // no log folder
-        {refuse, {}, sent, "", "mkdir log && mount -t tmpfs -o size=4k tmpfs log && "
+        {{}, {.attachmentPathFile = "big.txt"}, SENT, Log({unloaded}), limit},
+        {refuse, {}, SENT, "", ": >log && exec"},  // no log folder
+        {refuse, {}, SENT, "", "mkdir log && mount -t tmpfs -o size=4k tmpfs log && "
                                "(head -c 1M /dev/zero >log/full 2>/dev/null; true) && exec"},
         // clang-format on
     };
-    std::string parts;  // the list's, each empty
+    std::string tail = "7bit\r\n\r\n";  // an empty body, then the list's parts, each empty
     for (int i = 0; i < 5 + realRoot; ++i)
-        parts +=
+        tail +=
             "\r\n\r\n--#BOUNDARY#\r\nContent-Type: application/octet-stream; name=\r\n"
             "Content-Transfer-Encoding: base64\r\nContent-Disposition: attachment; "
             "filename=\"\"\r\n\r\n";
@@ -264,8 +261,7 @@ TEST_F(ProgramRunTest, BadFilesAndPlaces) {
 #endif
         // "gone" goes once the list has been read (the first row's server is reached)
         const std::string received = ExpectRun(row, [&] { std::filesystem::remove(Work("gone")); });
-        const std::string tail = "7bit\r\n\r\n" + parts + "\r\n--#BOUNDARY#--";  // the list's
-        EXPECT_TRUE(&row != rows || received.find(tail) != std::string::npos) << received;
+        EXPECT_TRUE(&row != rows || received.find(tail + "\r\n--#BOUNDARY#--") != received.npos);
     }
     char events[4096];
     EXPECT_LT(read(watch, events, sizeof events), 0) << "the FIFO was opened";

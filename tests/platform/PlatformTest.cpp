@@ -1,11 +1,10 @@
-// The INI reader with its cuts and byte-order marks (on Windows the system's own, the reference
-// for the Linux one), and formatting.
+// The INI reader with its cuts and byte-order marks (on Windows the system's own: the reference
+// for the Linux one).
 #include <gtest/gtest.h>
 
 #include <tuple>
 
 #include "platform/PrivateProfile.h"
-#include "platform/TextFormat.h"
 #include "support/TestFiles.h"
 
 namespace {
@@ -57,12 +56,6 @@ TEST(PrivateProfileTest, Rules) {
         WriteFile(dir.Path("job.ini"), contents);
         EXPECT_EQ(GetPrivateProfileText(section, key, dir.Path("job.ini")), value) << contents;
     }
-}
-
-// Formatting measures the text first: the shortest and a long one come out whole.
-TEST(FormatTextTest, ShortAndLongTexts) {
-    EXPECT_EQ(FormatText("%d", 7), "7");
-    EXPECT_EQ(FormatText("%s.", std::string(5000, 'x').c_str()), std::string(5000, 'x') + ".");
 }
 
 }  // namespace

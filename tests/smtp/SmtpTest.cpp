@@ -74,24 +74,9 @@ TEST(ReplyReaderTest, Replies) {
     }
 }
 
-// Calls that cannot be served fail with their error: unusable arguments, no socket, a QUIT not
-// answered 221 (22), and a second Disconnect, which finds the session closed.
-TEST(SessionTest, MisusesFailWithTheirErrors) {
+// A QUIT not answered 221 fails with 22; a second Disconnect finds the session closed.
+TEST(SessionTest, DisconnectFailsWithItsErrors) {
     Probe probe;
-    char buffer[8], *extra = nullptr;
-    auto fails = [&](char* to, int size, const char* terminator, char** grown, int growBy) {
-        SetLastError(0);
-        return !probe.ReceiveReply(to, size, terminator, 220, grown, growBy) &&
-               GetLastError() == WSAEINVAL;
-    };
-    EXPECT_TRUE(fails(nullptr, 8, "\r\n", &extra, 1) && fails(buffer, 0, "\r\n", &extra, 1) &&
-                fails(buffer, 8, "", &extra, 1) && fails(buffer, 8, nullptr, &extra, 1) &&
-                fails(buffer, 8, "\r\n", nullptr, 1) && fails(buffer, 8, "\r\n", &extra, 0));
-    EXPECT_FALSE(probe.m_SMTP.Connect(nullptr, 25));
-    EXPECT_EQ(GetLastError(), WSAEINVAL);
-    BOOL readable = TRUE;
-    EXPECT_FALSE(probe.m_SMTP.WaitReadable(readable, 0));
-    EXPECT_EQ(GetLastError(), 10009u);  // WSAEBADF: no socket
     TempDir dir(true);
     ScriptedSmtpServer server({{"QUIT", "500 no\r\n"}});
     ASSERT_TRUE(probe.Connect("127.0.0.1", 25));

@@ -36,12 +36,6 @@ ProgramTest::ProgramTest()
     for (const char* folder : {"work", "bin"})
         std::filesystem::create_directories(dir_.Path(folder));
     std::filesystem::copy_file(WindowsProgram() ? WindowsProgram() : FERNPOST_BINARY, program_);
-    if (WindowsProgram()) {  // Wine in a prefix of the build's own, silent, under code page 932
-        setenv("WINEPREFIX", FERNPOST_WINE_PREFIX, 1);
-        setenv("WINEDEBUG", "-all", 1);
-        setenv("LC_ALL", "ja_JP.UTF-8", 1);
-        EXPECT_EQ(std::system("test -d \"$WINEPREFIX\" || wineboot -i >/dev/null 2>&1"), 0);
-    }
     StopWineServer();
 }
 

@@ -29,7 +29,7 @@ struct Job {
 // The host's name while the tests run: the program greets the server with "HELO " and it.
 inline constexpr const char* TEST_HOST_NAME = "fernpost.test";
 
-// The Windows build's fernpost.exe that FERNPOST_WINDOWS_PROGRAM names, run under Wine; or null.
+// The fernpost.exe that FERNPOST_WINDOWS_PROGRAM names, for scripts/test-windows's Wine; or null.
 const char* WindowsProgram();
 
 class ProgramTest : public testing::Test {
