@@ -59,7 +59,7 @@ public:
 
 TEST_F(ProgramRunTest, JobFileResolutionAndTheRunLog) {
     Run({});  // no job beside the executable
-    WriteFile(dir_.Path("bin/fernpost.ini"), "[SMTP]\nServer=127.0.0.1\n");
+    WriteFile(Bin("fernpost.ini"), "[SMTP]\nServer=127.0.0.1\n");
     WriteFile(Work("fernpost.ini"), "");  // the current directory's is not the default
     Run({"/IniFile:", "-other:x"});
     // From here, not beside the program; a directory exists but reads empty. (Wine quotes an

@@ -32,9 +32,9 @@ static void StopWineServer() {
 }
 
 ProgramTest::ProgramTest()
-    : program_(dir_.Path(WindowsProgram() ? "bin/fernpost.exe" : "bin/fernpost")) {
-    for (const char* folder : {"work", "bin"})
-        std::filesystem::create_directories(dir_.Path(folder));
+    : bin_(dir_.Path(WindowsProgram() ? Utf8(u8"bin/ソ表/") : Utf8(u8"bin/テスト/"))),
+      program_(Bin(WindowsProgram() ? "fernpost.exe" : "fernpost")) {
+    for (const std::string& folder : {Work(""), bin_}) std::filesystem::create_directories(folder);
     std::filesystem::copy_file(WindowsProgram() ? WindowsProgram() : FERNPOST_BINARY, program_);
     StopWineServer();
 }

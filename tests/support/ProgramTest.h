@@ -40,11 +40,14 @@ public:
     // own); expects it to end by itself, silent, with status 0.
     void Run(const std::vector<std::string>& arguments, const std::string& shell = "");
     std::string Work(const std::string& name) const { return dir_.Path("work/" + name); }
+    // The program's folder, whose name a careless scan splits: Shift-JIS ソ表 ends in 0x5C twice,
+    // and UTF-8 テスト's 0x88 looks like a lead byte before the '/'.
+    std::string Bin(const std::string& name) const { return bin_ + name; }
     // The logs, stamps masked, their line ends as on Linux (Windows writes "\n" as CR LF).
-    std::string RunLog() const { return ReadLog(dir_.Path("bin/Fernpost.log")); }
+    std::string RunLog() const { return ReadLog(Bin("Fernpost.log")); }
     std::string ErrorLog() const { return ReadLog(Work("log/Fernpost.err")); }
     static std::string ReadLog(const std::string& path);
 
     TempDir dir_;
-    std::string program_;
+    std::string bin_, program_;
 };
