@@ -149,7 +149,8 @@ TEST_F(ProgramRunTest, EveryFailureIsLoggedInOrder) {
     const std::string sendFailed = Log({"Error:CMail::SendMessage()", "SMTP メール送信に失敗しました。"});
     const std::string connectFailed = Log({"Error:CMail::SendMail Connect()", "SMTP サーバ接続に失敗"
         "しました。\n\rSMTPの設定が間違っているか、SMTPサーバが動作していない可能性があります。"});
-    const std::string quitFailed = Log({Response("221"), "An unexpected QUIT response was received"});
+    const std::string quitFailed =
+        Log({Response("221"), "An unexpected QUIT response was received"});
     // clang-format on
     std::string checking;
     for (int i = 0; i < 20; ++i) checking += "{wait}";
@@ -198,12 +199,10 @@ TEST_F(ProgramRunTest, EveryFailureIsLoggedInOrder) {
                                 "Time-out: no reply within 5000 ms\n")));
 }
 
-// What is not a regular file is never opened (that alone can act on a device). A FIFO, a device,
-// garbage or a 100 MB line: as the job file, invalid; as body or list, empty. As attachments they,
-// a folder, a file removed after listing, one ending before its size and an unreadable one fail
-// with their entries, as empty parts. A file beyond the run's memory: as body it ends the run with
-// an entry; as attachment it fails to load. A log that cannot be written (no folder, a full disk)
-// costs only its entries.
+// Non-regular files are never opened. A FIFO, a device, garbage, a 100 MB line: as job, invalid;
+// as body or list, empty; as attachments (with a folder, a file gone after listing, one ending
+// before its size, an unreadable one) empty parts with entries. Too big for the run's memory: an
+// entry. A log that cannot be written (no folder, a full disk) costs only its entries.
 TEST_F(ProgramRunTest, BadFilesAndPlaces) {
     ASSERT_EQ(mkfifo(Work("fifo").c_str(), 0666), 0);
     const int watch = inotify_init1(IN_NONBLOCK);

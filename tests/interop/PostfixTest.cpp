@@ -1,6 +1,5 @@
 // The program through a real, strict mail server: a private Postfix (scripts/postfix-private) on
-// 127.0.0.1:25 of the test's network namespace. Each delivered copy is read back decoded by
-// scripts/show_mail.py, as a mail reader would show it.
+// 127.0.0.1:25; each delivered copy read back decoded, as a reader shows it (scripts/show_mail.py).
 #include <gtest/gtest.h>
 
 #include <filesystem>

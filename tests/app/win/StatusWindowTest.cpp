@@ -1,6 +1,5 @@
-// The status window and the About box as a person meets them, in-process with the send run
-// replaced by the test's own function: the text and icons while the run goes, Enter and Escape
-// swallowed, the system menu's About item (any command with its low four bits cleared opens it).
+// The status window and the About box as a person meets them, with the send run replaced: text and
+// icons, Enter and Escape swallowed, the About item (any command equal to it, low 4 bits cleared).
 #include <gtest/gtest.h>
 
 #include "app/CFernpostDlg.h"
