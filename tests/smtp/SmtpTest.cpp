@@ -1,6 +1,6 @@
 // The SMTP client against the scripted server: the reply reader's table, the socket's sends
 // (interrupted, timed out) and the wire texts built without a socket.
-#include <gmock/gmock.h>
+#include <gtest/gtest.h>
 
 #include <csignal>
 #include <ctime>
@@ -13,11 +13,8 @@
 #include "platform/WinsockError.h"
 #include "smtp/SmtpWireText.h"
 #include "support/ScriptedSmtpServer.h"
-#include "support/TestFiles.h"
 
 namespace {
-
-using testing::HasSubstr;
 
 // Each reply as the reader takes it. One that never ends waits out the time-out once, pausing
 // (never less, never much more, never spinning); every byte of a trickle restarts the wait.
@@ -72,19 +69,6 @@ TEST(ReplyReaderTest, Replies) {
         EXPECT_EQ(last, capped ? c.lastReply.substr(0, last.size()) : c.lastReply);
         EXPECT_LT(last.size(), std::size_t(SMTP_REPLY_MAX_BUFFER_SIZE));
     }
-}
-
-// A QUIT not answered 221 fails with 22; a second Disconnect finds the session closed.
-TEST(SessionTest, DisconnectFailsWithItsErrors) {
-    Probe probe;
-    TempDir dir(true);
-    ScriptedSmtpServer server({{"QUIT", "500 no\r\n"}});
-    ASSERT_TRUE(probe.Connect("127.0.0.1", 25));
-    EXPECT_FALSE(probe.Disconnect());
-    EXPECT_EQ(GetLastError(), ERROR_BAD_COMMAND);
-    EXPECT_FALSE(probe.Disconnect());
-    EXPECT_THAT(ReadFile("log/Fernpost.err"),
-                HasSubstr("] Already disconnected from SMTP server\n"));
 }
 
 int g_interruptions = 0;
