@@ -1,6 +1,6 @@
 // The program as a process: the job file it reads, the mail it sends to the scripted server on
 // 127.0.0.1:25 byte for byte, and its logs for every way a run can fail.
-#include <gmock/gmock.h>
+#include <gtest/gtest.h>
 
 #include <filesystem>
 #include <functional>
@@ -13,9 +13,6 @@
 #include "support/ScriptedSmtpServer.h"
 
 namespace {
-
-using testing::AllOf;
-using testing::HasSubstr;
 
 // The error log's text for `entries`, stamps masked.
 std::string Log(const std::vector<std::string>& entries) {
@@ -187,12 +184,12 @@ TEST_F(ProgramRunTest, EveryFailureIsLoggedInOrder) {
         // clang-format on
     };
     for (const Row& row : rows) ExpectRun(row);
-    // the transcript says why a connection or a wait failed
-    EXPECT_THAT(ReadLog(Work("trace.txt")),
-                AllOf(HasSubstr("127.0.0.2 port 25\nConnection failed [10061]\n"),
-                      HasSubstr(" bytes>\nConnection closed by the server\nReply wait ended\n"
-                                "C: QUIT\nConnection closed by the server\n"
-                                "Time-out: no reply within 5000 ms\n")));
+    const std::string trace = ReadLog(Work("trace.txt"));  // why a connect or a wait failed
+    for (const char* says :
+         {"127.0.0.2 port 25\nConnection failed [10061]\n",
+          " bytes>\nConnection closed by the server\nReply wait ended\nC: QUIT\n"
+          "Connection closed by the server\nTime-out: no reply within 5000 ms\n"})
+        EXPECT_NE(trace.find(says), std::string::npos) << trace;
 }
 
 // Non-regular files are never opened. A FIFO, a device, garbage, a 100 MB line: as job, invalid;

@@ -128,7 +128,7 @@ TEST(CSmtpSocketTest, SendToAServerThatStopsReadingTimesOut) {
     for (int i = 0; i < 30; ++i) pause += "{wait}";  // reads nothing for 9 s
     ScriptedSmtpServer server({{"greeting", "220 x\r\n" + pause}});
     Probe probe;
-    probe.m_SMTP.SetSendTimeout(1000);
+    probe.m_SMTP.SetSendTimeout(1000);  // whole seconds: no microseconds
     ASSERT_TRUE(probe.Open());
     std::string data(32 << 20, 'x');
     EXPECT_FALSE(probe.m_SMTP.Send(data.data(), data.size()));
