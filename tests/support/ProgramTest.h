@@ -1,5 +1,5 @@
-// The program as a process: a copy in <temp>/bin (its run log's place) run from <temp>/work (its
-// error log's), the Linux build or the Windows build under Wine; a job file's text.
+// The program as a process: a copy in a folder under <temp>/bin (its run log's place) run from
+// <temp>/work (its error log's), the Linux build or the Windows build under Wine; a job's text.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -10,7 +10,7 @@
 #include "support/TestFiles.h"
 
 struct ProgramResult {
-    int status = -1;     // the exit status; 124 when killed at the time limit
+    int status = -1;     // the exit status; 137 when killed at the time limit
     std::string output;  // standard output and standard error
 };
 
