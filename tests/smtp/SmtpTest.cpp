@@ -17,8 +17,13 @@
 namespace {
 
 // Each reply as the reader takes it. One that never ends waits out the time-out once, pausing
-// (never less, never much more, never spinning); every byte of a trickle restarts the wait.
+// (never less, never much more, never spinning); every byte of a trickle restarts the wait. A
+// buffer without room or a growth step of none is refused before anything is read.
 TEST(ReplyReaderTest, Replies) {
+    char buffer[8], *extra = nullptr;
+    for (auto [size, growBy] : {std::pair{0, 1}, {8, 0}})
+        EXPECT_TRUE(!Probe().ReceiveReply(buffer, size, "\r\n", 220, &extra, growBy) &&
+                    GetLastError() == WSAEINVAL);
     const std::string big(SMTP_REPLY_MAX_BUFFER_SIZE + 10, 'x');
     std::string lines, trickle = "220 ";  // continuation lines without end; 6 s of bytes
     while (lines.size() <= std::size_t(SMTP_REPLY_MAX_BUFFER_SIZE))
