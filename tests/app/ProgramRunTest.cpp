@@ -90,7 +90,7 @@ TEST_F(ProgramRunTest, WorkedExampleGoesOutByteForByte) {
     const std::string folder = Work(WindowsProgram() ? "" : Utf8(u8"テ/"));
     WriteFile(folder + (WindowsProgram() ? Utf8(u8"ソ表.csv") : "ソ表.csv"), "x,y\r\n");
     WriteFile(Work("files.txt"), folder + "ソ表.csv\r\n\r\n" + Work("gone.csv") + "\r\n");
-    const Job job{.server = "localhost",
+    const Job job{.server = "localhost",  // a name to look up
                   .bcc = "boss",
                   .bodyFile = "body.txt",
                   .attachmentPathFile = "files.txt"};
@@ -221,6 +221,7 @@ TEST_F(ProgramRunTest, BadFilesAndPlaces) {
     const std::string early = "/sys/devices/system/cpu/online\n";  // ends before its size
     WriteFile(Work("list.txt"), early + Work("adir") + "\n" + Work("fifo") + "\n/dev/zero\n" +
                                     Work("gone") + "\n" + (realRoot ? Work("unreadable") : ""));
+    const int listed = 5 + realRoot;  // the list's files, each failing with an empty part
     std::filesystem::permissions(dir_.Path(), std::filesystem::perms::all);
     std::filesystem::permissions(Work(""), std::filesystem::perms::all);
     const std::string limit = "ulimit -v 262144 && exec";  // a quarter of the big file
@@ -231,7 +232,7 @@ TEST_F(ProgramRunTest, BadFilesAndPlaces) {
     const Row rows[] = {
         // clang-format off
         {{}, {.bodyFile = "fifo", .attachmentPathFile = "list.txt"}, SENT,
-         Log(std::vector<std::string>(5 + realRoot, unloaded)), nobody},
+         Log(std::vector<std::string>(listed, unloaded)), nobody},
         {{}, {.bodyFile = "/dev/zero", .attachmentPathFile = "fifo"}, SENT, ""},
         {{}, {.bodyFile = "garbage", .attachmentPathFile = "line"}, SENT, ""},
         {{}, {.bodyFile = "big"}, "", Log({"Error:fernpost stopped: std::bad_alloc"}), limit},
@@ -242,7 +243,7 @@ TEST_F(ProgramRunTest, BadFilesAndPlaces) {
         // clang-format on
     };
     std::string tail = "7bit\r\n\r\n";  // an empty body, then the list's parts, each empty
-    for (int i = 0; i < 5 + realRoot; ++i)
+    for (int i = 0; i < listed; ++i)
         tail +=
             "\r\n\r\n--#BOUNDARY#\r\nContent-Type: application/octet-stream; name=\r\n"
             "Content-Transfer-Encoding: base64\r\nContent-Disposition: attachment; "
@@ -253,7 +254,8 @@ TEST_F(ProgramRunTest, BadFilesAndPlaces) {
 #endif
         // "gone" goes once the list has been read (the first row's server is reached)
         const std::string received = ExpectRun(row, [&] { std::filesystem::remove(Work("gone")); });
-        EXPECT_TRUE(&row != rows || received.find(tail + "\r\n--#BOUNDARY#--") != received.npos);
+        EXPECT_TRUE(&row != rows || received.find(tail + "\r\n--#BOUNDARY#--") != received.npos)
+            << received;
     }
     char events[4096];
     EXPECT_LT(read(watch, events, sizeof events), 0) << "the FIFO was opened";
