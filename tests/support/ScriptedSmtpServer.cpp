@@ -47,7 +47,6 @@ bool ScriptedSmtpServer::WaitFor(int fd, int milliseconds) {
 void ScriptedSmtpServer::Serve() {
     if (!WaitFor(listen_, SCRIPT_CONNECT_LIMIT_MS)) return;
     int fd = accept4(listen_, nullptr, nullptr, SOCK_CLOEXEC);
-    whenConnected();
     for (bool open = Play(fd, script_["greeting"]); open && WaitFor(fd, SCRIPT_IDLE_LIMIT_MS);)
         open = Answer(fd);
     close(fd);

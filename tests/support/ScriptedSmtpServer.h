@@ -2,7 +2,6 @@
 // in a thread of its own, records every byte received and answers as its script says.
 #pragma once
 
-#include <functional>
 #include <map>
 #include <string>
 #include <thread>
@@ -28,8 +27,6 @@ public:
 
     // Every byte received, once the connection has ended.
     std::string Received();
-    // Called in the server's thread when the connection is taken, before the greeting.
-    std::function<void()> whenConnected = [] {};
 
 private:
     void Serve();
