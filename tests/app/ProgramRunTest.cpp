@@ -103,8 +103,7 @@ TEST_F(ProgramRunTest, WorkedExampleGoesOutByteForByte) {
     WriteFile(Work("job.ini"), job.Ini());
     ASSERT_EQ(mkfifo(Work("fifo").c_str(), 0600), 0);
     const int reader = open(Work("fifo").c_str(), O_RDONLY | O_NONBLOCK);  // it could be written
-    const std::string named =
-        WindowsProgram() ? "trace.txt" : "my trace.txt";  // Wine: quoted whole
+    const std::string named = WindowsProgram() ? "trace.txt" : "my trace.txt";  // Wine quotes it
     std::vector<std::vector<std::string>> runs = {{"-other:x"}, {"/trace:" + named, "-trace:x"}};
     if (!WindowsProgram()) runs.push_back({"-trace:fifo", "-trace:x"});
     for (std::vector<std::string> options : runs) {
