@@ -4,7 +4,6 @@
 #include <string>
 
 #include "platform/Clock.h"
-#include "platform/FileSystem.h"
 
 // A fresh temporary directory (the current one while it lives, if `enter`), removed whole.
 class TempDir {
@@ -25,8 +24,12 @@ void WriteFile(const std::string& path, const std::string& bytes);
 // A u8"" literal as bytes (every other literal of the tests is compiled to Shift-JIS).
 inline std::string Utf8(const char8_t* text) { return reinterpret_cast<const char*>(text); }
 
-// A log entry's "\n" as written: Windows's text-file logs (where '\\' separates) have CR LF.
-inline const std::string LOG_NEWLINE = PATH_SEPARATOR == '\\' ? "\r\n" : "\n";
+// A log entry's "\n" as written: Windows's text-file logs have CR LF.
+#ifdef _WIN32
+inline constexpr const char* LOG_NEWLINE = "\r\n";
+#else
+inline constexpr const char* LOG_NEWLINE = "\n";
+#endif
 
 // `log` with every "[yy/mm/dd hh:mm:ss]" replaced by "[stamp]".
 std::string MaskStamps(std::string log);

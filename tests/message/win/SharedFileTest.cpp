@@ -13,5 +13,5 @@ TEST(SharedFileTest, AFileOpenForWritingElsewhereIsNotLoaded) {
         std::fclose(other);
     }
     EXPECT_EQ(MaskStamps(ReadFile("log/Fernpost.err")),
-              "[stamp] Failed to open file to be attached" + LOG_NEWLINE);
+              "[stamp] Failed to open file to be attached" + std::string(LOG_NEWLINE));
 }
