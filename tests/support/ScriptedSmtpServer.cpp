@@ -8,9 +8,11 @@
 #include <unistd.h>
 
 ScriptedSmtpServer::ScriptedSmtpServer(const SmtpScript& changes)
+    // clang-format off
     : script_({{"greeting", "220 scripted.test ready\r\n"}, {"HELO", "250 ok\r\n"},
                {"MAIL", "250 ok\r\n"}, {"RCPT", "250 ok\r\n"}, {"DATA", "354 go ahead\r\n"},
                {".", "250 queued\r\n"}, {"QUIT", "221 bye\r\n{close}"}, {"other", "500 ?\r\n"}}) {
+    // clang-format on
     for (const auto& [key, reply] : changes) script_[key] = reply;
     sockaddr_in address{AF_INET, htons(25), {htonl(INADDR_LOOPBACK)}, {}};
     int yes = 1;
