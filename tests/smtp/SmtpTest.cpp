@@ -128,9 +128,7 @@ TEST(CSmtpSocketTest, ConnectInterruptedBySignalWaitsForItsConnection) {
 }
 
 TEST(CSmtpSocketTest, SendToAServerThatStopsReadingTimesOut) {
-    std::string pause;
-    for (int i = 0; i < 30; ++i) pause += "{wait}";  // reads nothing for 9 s
-    ScriptedSmtpServer server({{"greeting", "220 x\r\n" + pause}});
+    ScriptedSmtpServer server({{"greeting", "220 x\r\n" + Pauses(30)}});  // reads nothing for 9 s
     Probe probe;
     probe.m_SMTP.SetSendTimeout(1000);  // whole seconds: no microseconds
     ASSERT_TRUE(probe.Open());

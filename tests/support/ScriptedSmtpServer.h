@@ -14,6 +14,8 @@
 // receives), "{close}" closes the connection and "{reset}" resets it.
 using SmtpScript = std::map<std::string, std::string>;
 inline constexpr int SCRIPT_PAUSE_MS = 300;
+// `count` pauses in a row.
+inline std::string Pauses(int count) { return count > 0 ? "{wait}" + Pauses(count - 1) : ""; }
 // Every wait is bounded: a minute for a client to connect (Wine starting), 10 s of silence.
 inline constexpr int SCRIPT_CONNECT_LIMIT_MS = 60000, SCRIPT_IDLE_LIMIT_MS = 10000;
 
