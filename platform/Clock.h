@@ -24,6 +24,11 @@ DWORD GetTickCount();
 
 // Pauses the calling thread for `milliseconds`.
 void Sleep(DWORD milliseconds);
+
+// Test hook: replaces the tick counter (nullptr restores the real one), so that a test can start
+// a wait just before the counter wraps, or let time run faster than it does.
+using TickSource = DWORD (*)();
+void SetTickSource(TickSource source);
 #endif
 
 // Test hook: replaces the local time source (nullptr restores the real one).

@@ -7,6 +7,7 @@
 namespace {
 
 LocalTimeSource g_localTimeSource = nullptr;
+TickSource g_tickSource = nullptr;
 
 LocalTime SystemLocalTime() {
     std::time_t now = std::time(nullptr);
@@ -19,6 +20,7 @@ LocalTime SystemLocalTime() {
 }  // namespace
 
 DWORD GetTickCount() {
+    if (g_tickSource) return g_tickSource();
     timespec now{};
     clock_gettime(CLOCK_MONOTONIC, &now);
     unsigned long long ms = static_cast<unsigned long long>(now.tv_sec) * 1000ULL +
@@ -36,3 +38,5 @@ void Sleep(DWORD milliseconds) {
 }
 
 void SetLocalTimeSource(LocalTimeSource source) { g_localTimeSource = source; }
+
+void SetTickSource(TickSource source) { g_tickSource = source; }
