@@ -18,7 +18,7 @@ TEST(JobSettingsTest, ValuesAreCutToTheirFieldWidthsNeverInsideACharacter) {
                                        "\nBcc=" + v + "\n[Message]\nSubject=" + kanji +
                                        "日\nBodyFile=" + v + "\nAttachmentPathFile=" + v);
     JobSettings settings;
-    ASSERT_EQ(settings.Load(dir.Path("job.ini")), JOB_FILE_LOADED);
+    ASSERT_EQ(settings.Load(dir.Path("job.ini")), 0);
     JobFields c;
     EXPECT_EQ(settings.CopyTo(c), 0);
     EXPECT_EQ(
@@ -29,6 +29,22 @@ TEST(JobSettingsTest, ValuesAreCutToTheirFieldWidthsNeverInsideACharacter) {
                                   v.substr(0, 259)}));
 }
 
+// Each mandatory key missing in turn: invalid (1003), named in the message; no file: 1001.
+TEST(JobSettingsTest, MandatoryKeys) {
+    TempDir dir;
+    const std::string job = "[SMTP]\nServer=s\n[Address]\nFromName=n\nFromAddress=a\nTo=t\n";
+    for (const std::string key :
+         {"SMTP:Server", "Address:FromName", "Address:FromAddress", "Address:To"}) {
+        std::string damaged = job;
+        WriteFile(dir.Path("job.ini"),
+                  damaged.insert(job.find(key.substr(key.find(':') + 1) + "="), "_"));
+        JobSettings settings;
+        EXPECT_EQ(settings.Load(dir.Path("job.ini")), 1003) << key;
+        EXPECT_EQ(settings.szMessage, "Invalid ini file, invalid SECTION:" + key + "\n");
+    }
+    EXPECT_EQ(JobSettings().Load(dir.Path("none.ini")), 1001);
+}
+
 TEST(SendJobTest, BodyLinesAndAttachmentLists) {
     TempDir dir;
     WriteFile(dir.Path("body.txt"), std::string("a\r\nb\rc\0d\n\ne", 12));
@@ -37,7 +53,7 @@ TEST(SendJobTest, BodyLinesAndAttachmentLists) {
     for (int i = 0; i < 300; ++i) list += dir.Path(i % 2 ? "body.txt" : "none") + "\r\n";
     WriteFile(dir.Path("list.txt"), list);
     std::vector<std::string> paths = ReadAttachmentPaths(dir.Path("list.txt"));
-    EXPECT_EQ(paths, std::vector<std::string>(MAX_ATTACHMENTS, dir.Path("body.txt")));
+    EXPECT_EQ(paths, std::vector<std::string>(128, dir.Path("body.txt")));
 }
 
 }  // namespace

@@ -11,67 +11,88 @@
 #include "platform/Clock.h"
 #include "platform/LastError.h"
 #include "platform/WinsockError.h"
+#include "message/CSmtpMessage.h"
 #include "smtp/SmtpWireText.h"
+#include "support/TestFiles.h"
 #include "support/ScriptedSmtpServer.h"
 
 namespace {
 
-// Each reply as the reader takes it. One that never ends waits out the time-out once, pausing
-// (never less, never much more, never spinning); every byte of a trickle restarts the wait. A
-// buffer without room or a growth step of none is refused before anything is read.
+// The tick counter as the reply reader sees it: a second before its wrap when a row starts, and
+// running g_ticksPerMs times as fast as the real one.
+timespec g_rowStart;
+DWORD g_ticksPerMs = 1;
+DWORD TestTicks() {
+    timespec now;
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    const long long ms =
+        (now.tv_sec - g_rowStart.tv_sec) * 1000LL + (now.tv_nsec - g_rowStart.tv_nsec) / 1000000;
+    return DWORD(0xFFFFFFFFu - 1000 + ms * g_ticksPerMs);
+}
+
+// Each reply as the reader takes it, the tick counter wrapping during the wait. One that never
+// ends waits out the time-out once (5 s; the end of data's 10 min, on a clock 200 times as fast),
+// pausing (never less, never much more, never spinning); every byte of a trickle restarts the
+// wait. A buffer without room or a growth step of none is refused before anything is read.
 TEST(ReplyReaderTest, Replies) {
     char buffer[8], *extra = nullptr;
     for (auto [size, growBy] : {std::pair{0, 1}, {8, 0}})
         EXPECT_TRUE(!Probe().ReceiveReply(buffer, size, "\r\n", 220, &extra, growBy) &&
-                    GetLastError() == WSAEINVAL);
-    const std::string big(SMTP_REPLY_MAX_BUFFER_SIZE + 10, 'x');
+                    GetLastError() == 10022);
+    const std::string big((1 << 20) + 10, 'x');
     std::string lines, trickle = "220 ";  // continuation lines without end; 6 s of bytes
-    while (lines.size() <= std::size_t(SMTP_REPLY_MAX_BUFFER_SIZE))
-        lines += "220-" + std::string(96, 'y') + "\r\n";
+    while (lines.size() <= 1 << 20) lines += "220-" + std::string(96, 'y') + "\r\n";
     for (int i = 0; i < 20; ++i) trickle += "x{wait}";
     const struct {
         std::string reply;
         BOOL ok;
         DWORD error;
         std::string lastReply;
+        DWORD limit = 5000, ticksPerMs = 1;
     } cases[] = {
         {"2{wait}20 ok\r{wait}\n", TRUE, 0, ""},
-        {"554 x\r\n220 y\r\n", FALSE, WSAEPROTONOSUPPORT, "554 x\r\n220 y"},
-        {"554 " + std::string(5000, 'x') + "\r\n", FALSE, WSAEPROTONOSUPPORT,
-         "554 " + std::string(5000, 'x')},
-        {std::string("554 a\0b\r\n", 9), FALSE, WSAEPROTONOSUPPORT, std::string("554 a\0b", 7)},
-        {big, FALSE, WSAEMSGSIZE, big},
+        {"221 ok\r\n", FALSE, 10043, "221 ok"},
+        {"554 x\r\n220 y\r\n", FALSE, 10043, "554 x\r\n220 y"},
+        {"554 " + std::string(5000, 'x') + "\r\n", FALSE, 10043, "554 " + std::string(5000, 'x')},
+        {std::string("554 a\0b\r\n", 9), FALSE, 10043, std::string("554 a\0b", 7)},
+        {big, FALSE, 10040, big},
         {"220-first\r\n{wait}220-second\r{wait}\n{wait}220 last\r\n", TRUE, 0, ""},
         {"220-" + std::string(248, 'y') + "\r\n{wait}220 z\r\n", TRUE, 0, ""},  // room for 1 more
-        {"554-5.7.1 first\r\n{wait}554 5.7.1 last\r\n", FALSE, WSAEPROTONOSUPPORT,
+        {"554-5.7.1 first\r\n{wait}554 5.7.1 last\r\n", FALSE, 10043,
          "554-5.7.1 first\r\n554 5.7.1 last"},
-        {"25\r\n", FALSE, WSAEPROTONOSUPPORT, "25"},
-        {lines, FALSE, WSAEMSGSIZE, lines},
-        {"", FALSE, WSAETIMEDOUT, ""},
-        {"{close}", FALSE, WSAETIMEDOUT, ""},
-        {"220-first line of more\r\n", FALSE, WSAETIMEDOUT, "220-first line of more\r\n"},
+        {"25\r\n", FALSE, 10043, "25"},
+        {lines, FALSE, 10040, lines},
+        {"", FALSE, 10060, ""},
+        {"", FALSE, 10060, "", 600000, 200},
+        {"{close}", FALSE, 10060, ""},
+        {"220-first line of more\r\n", FALSE, 10060, "220-first line of more\r\n"},
         {trickle + "\r\n", TRUE, 0, ""},
     };
     for (const auto& c : cases) {
         ScriptedSmtpServer server({{"greeting", c.reply}});
         Probe probe;
         ASSERT_TRUE(probe.Open());
+        probe.m_bAwaitingEndOfData = c.limit > 5000;
         SetLastError(0);
+        clock_gettime(CLOCK_MONOTONIC, &g_rowStart);
+        g_ticksPerMs = c.ticksPerMs;
+        SetTickSource(TestTicks);
         const DWORD start = GetTickCount();
         const std::clock_t cpu = std::clock();
         EXPECT_EQ(probe.ReadCommandResponse(220), c.ok) << c.reply.substr(0, 20);
         EXPECT_EQ(GetLastError(), c.error) << c.reply.substr(0, 20);
-        const DWORD took = GetTickCount() - start, limit = SMTP_REPLY_TIMEOUT_MS;
-        const bool timesOut = c.error == WSAETIMEDOUT, trickles = c.reply == trickle + "\r\n";
+        const DWORD took = GetTickCount() - start, limit = c.limit;
+        SetTickSource(nullptr);
+        const bool timesOut = c.error == 10060, trickles = c.reply == trickle + "\r\n";
         EXPECT_EQ(took > limit, timesOut || trickles) << took;
-        EXPECT_TRUE(!timesOut || took < limit + SMTP_REPLY_POLL_INTERVAL_MS + 500) << took;
+        EXPECT_TRUE(!timesOut || took < limit + 750 * c.ticksPerMs) << took;  // a pause, and slack
         EXPECT_TRUE(took < limit || std::clock() - cpu < CLOCKS_PER_SEC / 10) << "spins";
         // An endless reply is kept below 1 MiB: its start (compared from 8 KiB before the cap).
         const std::string& last = probe.GetLastReply();
-        const bool capped = c.error == WSAEMSGSIZE;
-        ASSERT_GE(last.size(), capped ? SMTP_REPLY_MAX_BUFFER_SIZE - 8192 : 0);
+        const bool capped = c.error == 10040;
+        ASSERT_GE(last.size(), capped ? (1 << 20) - 8192 : 0);
         EXPECT_EQ(last, capped ? c.lastReply.substr(0, last.size()) : c.lastReply);
-        EXPECT_LT(last.size(), std::size_t(SMTP_REPLY_MAX_BUFFER_SIZE));
+        EXPECT_LT(last.size(), std::size_t(1 << 20));
     }
 }
 
@@ -127,14 +148,26 @@ TEST(CSmtpSocketTest, ConnectInterruptedBySignalWaitsForItsConnection) {
     close(listener);
 }
 
-TEST(CSmtpSocketTest, SendToAServerThatStopsReadingTimesOut) {
+// A socket's sends wait 3 min for the server (RFC 5321 4.5.3.2.5); one that stops reading fails
+// the send when that time has passed. A send without a socket fails with its entry (EBADF).
+TEST(CSmtpSocketTest, SendsThatFail) {
     ScriptedSmtpServer server({{"greeting", "220 x\r\n" + Pauses(30)}});  // reads nothing for 9 s
     Probe probe;
+    ASSERT_TRUE(probe.Open());
+    timeval limit{};
+    socklen_t size = sizeof limit;
+    getsockopt(probe.m_SMTP.Handle(), SOL_SOCKET, SO_SNDTIMEO, &limit, &size);
+    EXPECT_EQ(limit.tv_sec * 1000000 + limit.tv_usec, 180000000);
     probe.m_SMTP.SetSendTimeout(1000);  // whole seconds: no microseconds
     ASSERT_TRUE(probe.Open());
     std::string data(32 << 20, 'x');
     EXPECT_FALSE(probe.m_SMTP.Send(data.data(), data.size()));
-    EXPECT_EQ(GetLastError(), WSAETIMEDOUT);
+    EXPECT_EQ(GetLastError(), 10060u);
+    TempDir dir(true);
+    EXPECT_FALSE(Probe().SendRecipient(CSmtpAddress("", "a")) || Probe().SendMessage({}));
+    EXPECT_EQ(MaskStamps(ReadFile("log/Fernpost.err")),
+              "[stamp] SMTPエラー(10009):Failed in call to send RCPT command\n"
+              "[stamp] SMTPエラー(10009):Failed in call to send MAIL command\n");
 }
 
 TEST(SmtpWireTextTest, HeloNameLineEndsAndErrorNumbers) {
@@ -143,9 +176,23 @@ TEST(SmtpWireTextTest, HeloNameLineEndsAndErrorNumbers) {
         {"a\x80", "localhost"}, {"a\n", "localhost"}, {"mx-1.example.jp", "mx-1.example.jp"}};
     for (const auto& [name, chosen] : names) EXPECT_EQ(ChooseHeloName(name), chosen);
     EXPECT_EQ(ToCrLfLineEnds("a\r\nb\rc\nd\r"), "a\r\nb\r\nc\r\nd\r\n");
-    // The numbers a log can show for a failed system call; an unknown errno is kept as it is.
-    const std::pair<int, DWORD> errors[] = {{EINTR, 10004},     {EMFILE, 10024}, {EPIPE, 10054},
-                                            {ETIMEDOUT, 10060}, {0, 0},          {9999, 9999}};
+    // The Winsock number of every errno of the same name (Winsock's list); EPIPE is a reset; an
+    // unknown errno is kept as it is.
+    // clang-format off
+    const std::pair<int, DWORD> errors[] = {
+        {EINTR, 10004}, {EBADF, 10009}, {EACCES, 10013}, {EFAULT, 10014}, {EINVAL, 10022},
+        {EMFILE, 10024}, {EWOULDBLOCK, 10035}, {EINPROGRESS, 10036}, {EALREADY, 10037},
+        {ENOTSOCK, 10038}, {EDESTADDRREQ, 10039}, {EMSGSIZE, 10040}, {EPROTOTYPE, 10041},
+        {ENOPROTOOPT, 10042}, {EPROTONOSUPPORT, 10043}, {ESOCKTNOSUPPORT, 10044},
+        {EOPNOTSUPP, 10045}, {EPFNOSUPPORT, 10046}, {EAFNOSUPPORT, 10047}, {EADDRINUSE, 10048},
+        {EADDRNOTAVAIL, 10049}, {ENETDOWN, 10050}, {ENETUNREACH, 10051}, {ENETRESET, 10052},
+        {ECONNABORTED, 10053}, {ECONNRESET, 10054}, {ENOBUFS, 10055}, {EISCONN, 10056},
+        {ENOTCONN, 10057}, {ESHUTDOWN, 10058}, {ETOOMANYREFS, 10059}, {ETIMEDOUT, 10060},
+        {ECONNREFUSED, 10061}, {ELOOP, 10062}, {ENAMETOOLONG, 10063}, {EHOSTDOWN, 10064},
+        {EHOSTUNREACH, 10065}, {ENOTEMPTY, 10066}, {EUSERS, 10068}, {EDQUOT, 10069},
+        {ESTALE, 10070}, {EREMOTE, 10071}, {EPIPE, 10054}, {0, 0}, {9999, 9999},
+    };
+    // clang-format on
     for (auto [errnoValue, code] : errors) EXPECT_EQ(WinsockErrorFromErrno(errnoValue), code);
 }
 

@@ -47,5 +47,6 @@ private:
 // A connection whose socket connects without the session frame, so single replies can be read.
 struct Probe : CSmtpConnection {
     bool Open() { return m_SMTP.Create() && m_SMTP.Connect("127.0.0.1", 25); }
+    using CSmtpConnection::m_bAwaitingEndOfData;
     using CSmtpConnection::m_SMTP;
 };

@@ -26,6 +26,8 @@ TEST(StatusWindowTest, ShowsItsTextAndIconAndOpensTheAboutBox) {
         HWND text = FindWindowExA(g_status, nullptr, "Static", "メール送信中・・・");
         EXPECT_NE(text, nullptr);
         EXPECT_NE(SendMessageA(GetWindow(text, GW_HWNDNEXT), STM_GETICON, 0, 0), 0);  // beside it
+        for (WPARAM size : {ICON_BIG, ICON_SMALL})  // the title bar's and the task bar's
+            EXPECT_NE(SendMessageA(g_status, WM_GETICON, size, 0), 0) << size;
         for (WPARAM key : {WPARAM(VK_RETURN), WPARAM(VK_ESCAPE), WPARAM('A')}) {
             MSG message{g_status, WM_KEYDOWN, key, 0, 0, {}};
             EXPECT_EQ(dialog.PreTranslateMessage(&message), key != 'A') << key;
