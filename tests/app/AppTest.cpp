@@ -11,7 +11,7 @@
 
 namespace {
 
-TEST(CommandLineOptionsTest, Scans) {
+TEST(CommandLineTest, ScannedAndJoined) {
     const std::pair<std::string, std::map<std::string, std::string>> cases[] = {
         {"fp /INIFILE:C:\\Jobs\\A.ini", {{"inifile", "C:\\Jobs\\A.ini"}}},
         {"fp -inifile:\"C:\\My Jobs\\a.ini\" -x", {{"inifile", "C:\\My Jobs\\a.ini"}, {"x", ""}}},
@@ -35,11 +35,9 @@ TEST(CommandLineOptionsTest, Scans) {
         options.Parse(line.c_str());
         EXPECT_EQ(options.m_options, table) << line;
     }
-}
-
-// Quotes where a blank or a tab needs them (around an option's value, else the whole argument);
-// an argument that holds a quote is left as it is; the vector ends at argc or a null pointer.
-TEST(JoinCommandLineTest, PutsBackTheQuotesTheShellRemoved) {
+    // Joined from the argument vector: quotes where a blank or a tab needs them (around an option's
+    // value, else the whole argument); an argument that holds a quote is left as it is; the vector
+    // ends at argc or a null pointer.
     const char* argv[] = {"/my tools/fp", "-i:a", "-i:/my jobs/a", "/i:/a\tb", "-a b",
                           "-a:\"x y\"",   "",     nullptr,         "lost"};
     EXPECT_EQ(JoinCommandLine(9, argv),

@@ -1,4 +1,4 @@
-// The job file's cuts, and the reading of the body file and the attachment list.
+// The job file's cuts and mandatory keys, and the reading of the body file and the attachment list.
 #include <gtest/gtest.h>
 
 #include "job/CMail.h"
@@ -8,13 +8,13 @@
 
 namespace {
 
-TEST(JobSettingsTest, ValuesAreCutToTheirFieldWidthsNeverInsideACharacter) {
+TEST(JobSettingsTest, WidthsAndMandatoryKeys) {
     TempDir dir;
-    const std::string v(600, 'v'), name(126, 'n');
+    const std::string v(600, 'v');
     std::string kanji;  // 127 two-byte characters, then one more that the cut at 255 drops
     for (int i = 0; i < 127; ++i) kanji += "日";
-    WriteFile(dir.Path("job.ini"), "[SMTP]\nServer=" + v + "\n[Address]\nFromName=" + name +
-                                       "日\nFromAddress=" + v + "\nTo=" + v + "\nCc=" + v +
+    WriteFile(dir.Path("job.ini"), "[SMTP]\nServer=" + v + "\n[Address]\nFromName=" + v +
+                                       "\nFromAddress=" + v + "\nTo=" + v + "\nCc=" + v +
                                        "\nBcc=" + v + "\n[Message]\nSubject=" + kanji +
                                        "日\nBodyFile=" + v + "\nAttachmentPathFile=" + v);
     JobSettings settings;
@@ -24,29 +24,23 @@ TEST(JobSettingsTest, ValuesAreCutToTheirFieldWidthsNeverInsideACharacter) {
     EXPECT_EQ(
         (std::vector<std::string>{c.szServer, c.szFromName, c.szFromAddress, c.szTo, c.szCc,
                                   c.szBcc, c.szSubject, c.szBodyFile, c.szAttachmentPathFile}),
-        (std::vector<std::string>{v.substr(0, 255), name, v.substr(0, 127), v.substr(0, 511),
-                                  v.substr(0, 511), v.substr(0, 511), kanji, v.substr(0, 259),
-                                  v.substr(0, 259)}));
-}
-
-// Each mandatory key missing in turn: invalid (1003), named in the message; no file: 1001.
-TEST(JobSettingsTest, MandatoryKeys) {
-    TempDir dir;
-    const std::string job = "[SMTP]\nServer=s\n[Address]\nFromName=n\nFromAddress=a\nTo=t\n";
+        (std::vector<std::string>{v.substr(0, 255), v.substr(0, 127), v.substr(0, 127),
+                                  v.substr(0, 511), v.substr(0, 511), v.substr(0, 511), kanji,
+                                  v.substr(0, 259), v.substr(0, 259)}));
+    // Each mandatory key missing in turn: invalid (1003), named in the message; no file: 1001.
     for (const std::string key :
          {"SMTP:Server", "Address:FromName", "Address:FromAddress", "Address:To"}) {
-        std::string damaged = job;
-        WriteFile(dir.Path("job.ini"),
-                  damaged.insert(job.find(key.substr(key.find(':') + 1) + "="), "_"));
-        JobSettings settings;
+        std::string job = "[SMTP]\nServer=s\n[Address]\nFromName=n\nFromAddress=a\nTo=t\n";
+        job.insert(job.find(key.substr(key.find(':') + 1) + "="), "_");
+        WriteFile(dir.Path("job.ini"), job);
         EXPECT_EQ(settings.Load(dir.Path("job.ini")), 1003) << key;
         EXPECT_EQ(settings.szMessage, "Invalid ini file, invalid SECTION:" + key + "\n");
     }
-    EXPECT_EQ(JobSettings().Load(dir.Path("none.ini")), 1001);
+    EXPECT_EQ(settings.Load(dir.Path("none.ini")), 1001);
 }
 
 TEST(SendJobTest, BodyLinesAndAttachmentLists) {
-    TempDir dir;
+    TempDir dir(true);
     WriteFile(dir.Path("body.txt"), std::string("a\r\nb\rc\0d\n\ne", 12));
     EXPECT_EQ(ReadBodyText(dir.Path("body.txt")), "a\nb\ncd\n\ne\n");
     std::string list = dir.Path("missing") + "\n\n" + dir.Path("body.txt") + std::string("\0\n", 2);
@@ -54,6 +48,15 @@ TEST(SendJobTest, BodyLinesAndAttachmentLists) {
     WriteFile(dir.Path("list.txt"), list);
     std::vector<std::string> paths = ReadAttachmentPaths(dir.Path("list.txt"));
     EXPECT_EQ(paths, std::vector<std::string>(128, dir.Path("body.txt")));
+    struct NoSockets : CMail {  // the socket layer cannot be started
+        BOOL StartSocketLayer() override { return FALSE; }
+    };
+    EXPECT_FALSE(NoSockets().SendMail());
+    const std::string newline = LOG_NEWLINE;
+    EXPECT_EQ(MaskStamps(ReadFile("log/Fernpost.err")),
+              "[stamp] Error:CMail::SendMail AfxSocketInit()" + newline +
+                  "[stamp] SMTP サーバ接続に失敗しました。" + newline +
+                  "\rSocketの初期化に失敗しました。" + newline);
 }
 
 }  // namespace

@@ -20,15 +20,14 @@ namespace {
 
 // The tick counter as the reply reader sees it: a second before its wrap when a row starts, and
 // running g_ticksPerMs times as fast as the real one.
-timespec g_rowStart;
+std::int64_t g_rowStart;
 DWORD g_ticksPerMs = 1;
-DWORD TestTicks() {
+std::int64_t RealMs() {
     timespec now;
     clock_gettime(CLOCK_MONOTONIC, &now);
-    const long long ms =
-        (now.tv_sec - g_rowStart.tv_sec) * 1000LL + (now.tv_nsec - g_rowStart.tv_nsec) / 1000000;
-    return DWORD(0xFFFFFFFFu - 1000 + ms * g_ticksPerMs);
+    return now.tv_sec * 1000LL + now.tv_nsec / 1000000;
 }
+DWORD TestTicks() { return DWORD(0xFFFFFFFFu - 1000 + (RealMs() - g_rowStart) * g_ticksPerMs); }
 
 // Each reply as the reader takes it, the tick counter wrapping during the wait. One that never
 // ends waits out the time-out once (5 s; the end of data's 10 min, on a clock 200 times as fast),
@@ -74,7 +73,7 @@ TEST(ReplyReaderTest, Replies) {
         ASSERT_TRUE(probe.Open());
         probe.m_bAwaitingEndOfData = c.limit > 5000;
         SetLastError(0);
-        clock_gettime(CLOCK_MONOTONIC, &g_rowStart);
+        g_rowStart = RealMs();
         g_ticksPerMs = c.ticksPerMs;
         SetTickSource(TestTicks);
         const DWORD start = GetTickCount();
@@ -149,11 +148,16 @@ TEST(CSmtpSocketTest, ConnectInterruptedBySignalWaitsForItsConnection) {
 }
 
 // A socket's sends wait 3 min for the server (RFC 5321 4.5.3.2.5); one that stops reading fails
-// the send when that time has passed. A send without a socket fails with its entry (EBADF).
+// the send when that time has passed. Sends and replies that fail, with their entries: a RCPT
+// answered 220 (last error 22), sends without a socket (EBADF), a HELO that cannot be sent (QUIT's
+// entries first).
 TEST(CSmtpSocketTest, SendsThatFail) {
+    TempDir dir(true);
     ScriptedSmtpServer server({{"greeting", "220 x\r\n" + Pauses(30)}});  // reads nothing for 9 s
-    Probe probe;
+    Probe probe, closing;
     ASSERT_TRUE(probe.Open());
+    EXPECT_FALSE(probe.SendRecipient(CSmtpAddress("", "a")));
+    EXPECT_EQ(GetLastError(), 22u);
     timeval limit{};
     socklen_t size = sizeof limit;
     getsockopt(probe.m_SMTP.Handle(), SOL_SOCKET, SO_SNDTIMEO, &limit, &size);
@@ -163,11 +167,19 @@ TEST(CSmtpSocketTest, SendsThatFail) {
     std::string data(32 << 20, 'x');
     EXPECT_FALSE(probe.m_SMTP.Send(data.data(), data.size()));
     EXPECT_EQ(GetLastError(), 10060u);
-    TempDir dir(true);
-    EXPECT_FALSE(Probe().SendRecipient(CSmtpAddress("", "a")) || Probe().SendMessage({}));
+    EXPECT_FALSE(Probe().SendRecipient(CSmtpAddress("", "a")) || Probe().SendMessage({}) ||
+                 Probe().Disconnect());
+    closing.fakeReplies = 1;  // the greeting
+    EXPECT_FALSE(closing.Connect("127.0.0.1", 25));
     EXPECT_EQ(MaskStamps(ReadFile("log/Fernpost.err")),
+              "[stamp] SMTPエラー:An unexpected RCPT response was received\n"
               "[stamp] SMTPエラー(10009):Failed in call to send RCPT command\n"
-              "[stamp] SMTPエラー(10009):Failed in call to send MAIL command\n");
+              "[stamp] SMTPエラー(10009):Failed in call to send MAIL command\n"
+              "[stamp] Already disconnected from SMTP server\n"
+              "[stamp] SMTPエラー(10009):Failed in call to send QUIT command\n"
+              "[stamp] SMTPエラー:ReadCommandResponse 221\n"
+              "[stamp] An unexpected QUIT response was received\n"
+              "[stamp] SMTPエラー:An unexpected error occurred while sending the HELO command\n");
 }
 
 TEST(SmtpWireTextTest, HeloNameLineEndsAndErrorNumbers) {

@@ -45,8 +45,16 @@ private:
 };
 
 // A connection whose socket connects without the session frame, so single replies can be read.
+// The first `fakeReplies` replies are taken as given, unread, and the socket is closed at the last
+// of them: every later send or wait fails (EBADF).
 struct Probe : CSmtpConnection {
     bool Open() { return m_SMTP.Create() && m_SMTP.Connect("127.0.0.1", 25); }
+    BOOL ReadCommandResponse(int code) override {
+        if (fakeReplies == 0) return CSmtpConnection::ReadCommandResponse(code);
+        if (--fakeReplies == 0) m_SMTP.Close();
+        return TRUE;
+    }
+    int fakeReplies = 0;
     using CSmtpConnection::m_bAwaitingEndOfData;
     using CSmtpConnection::m_SMTP;
 };
