@@ -165,8 +165,10 @@ TEST(BuildHeaderTest, PlainMessageWithLongAddressLists) {
     EXPECT_EQ(FormatDateText(LocalTime{}), "Sun, 00 Jan 1900 00:00:00 +0000");
     std::string names;  // every day's and month's
     for (LocalTime t{}; t.tm_mon < 12; ++t.tm_mon, t.tm_wday = t.tm_mon % 7)
-        names += FormatDateText(t).substr(0, 3) + FormatDateText(t).substr(8, 3);
-    EXPECT_EQ(names, "SunJanMonFebTueMarWedAprThuMayFriJunSatJulSunAugMonSepTueOctWedNovThuDec");
+        names += FormatDateText(t).substr(0, 3) + FormatDateText(t).substr(8, 4);
+    EXPECT_EQ(
+        names,
+        "SunJan MonFeb TueMar WedApr ThuMay FriJun SatJul SunAug MonSep TueOct WedNov ThuDec ");
 }
 
 }  // namespace

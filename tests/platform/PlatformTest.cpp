@@ -41,7 +41,7 @@ TEST(PrivateProfileTest, Rules) {
         {"Server=a\n[SMTP]\n", "SMTP", "Server", ""},
         {"[SMTP]\n[Broken\nServer=a", "SMTP", "Server", "a"},
         {Utf8(u8"\uFEFF[SMTP]\n[経理]\nServer=経理部 髙橋"), "経理", "Server", "経理部 \xFB\xFC橋"},
-        {Utf16(u"\uFEFF[A]\r\nK=漢字😀\xDC00ｱ\xDC00\U0001B600", 0), "A", "K", "漢字???ｱ???"},
+        {Utf16(u"\uFEFF[A]\r\nK=漢字😀\xDC00ｱ\xDC00\U0001B600", 0) + "A", "A", "K", "漢字???ｱ????"},
         {Utf16(u"\uFEFF[A]\r\nK=漢字😀\xDC00ｱ\xDC00\U0001B600", 8), "A", "K", "漢字???ｱ???"},
         {"\xEF\xBB\xBF[A]\nK=a\xE6\xBC\xA2\xC0\x80\xF0\x94\xB8\x80\xF4\x8F\xBF\xBF\xE6z\n", "A",
          "K", "a漢???????z"},
