@@ -10,13 +10,12 @@ namespace {
 
 TEST(JobSettingsTest, WidthsAndMandatoryKeys) {
     TempDir dir;
-    const std::string v(600, 'v');
-    std::string kanji;  // 127 two-byte characters, then one more that the cut at 255 drops
-    for (int i = 0; i < 127; ++i) kanji += "日";
+    const std::string v(600, 'v'),
+        job = "[SMTP]\nServer=s\n[Address]\nFromName=n\nFromAddress=a\nTo=t\n";
     WriteFile(dir.Path("job.ini"), "[SMTP]\nServer=" + v + "\n[Address]\nFromName=" + v +
                                        "\nFromAddress=" + v + "\nTo=" + v + "\nCc=" + v +
-                                       "\nBcc=" + v + "\n[Message]\nSubject=" + kanji +
-                                       "日\nBodyFile=" + v + "\nAttachmentPathFile=" + v);
+                                       "\nBcc=" + v + "\n[Message]\nSubject=" + v +
+                                       "\nBodyFile=" + v + "\nAttachmentPathFile=" + v);
     JobSettings settings;
     ASSERT_EQ(settings.Load(dir.Path("job.ini")), 0);
     JobFields c;
@@ -25,14 +24,17 @@ TEST(JobSettingsTest, WidthsAndMandatoryKeys) {
         (std::vector<std::string>{c.szServer, c.szFromName, c.szFromAddress, c.szTo, c.szCc,
                                   c.szBcc, c.szSubject, c.szBodyFile, c.szAttachmentPathFile}),
         (std::vector<std::string>{v.substr(0, 255), v.substr(0, 127), v.substr(0, 127),
-                                  v.substr(0, 511), v.substr(0, 511), v.substr(0, 511), kanji,
-                                  v.substr(0, 259), v.substr(0, 259)}));
+                                  v.substr(0, 511), v.substr(0, 511), v.substr(0, 511),
+                                  v.substr(0, 255), v.substr(0, 259), v.substr(0, 259)}));
+    WriteFile(dir.Path("job.ini"), job + "[Message]\nSubject=" + std::string(254, 's') + "日");
+    ASSERT_EQ(settings.Load(dir.Path("job.ini")), 0);
+    EXPECT_EQ(settings.szSubject, std::string(254, 's'));  // the cut at 255 never splits 日
     // Each mandatory key missing in turn: invalid (1003), named in the message; no file: 1001.
     for (const std::string key :
          {"SMTP:Server", "Address:FromName", "Address:FromAddress", "Address:To"}) {
-        std::string job = "[SMTP]\nServer=s\n[Address]\nFromName=n\nFromAddress=a\nTo=t\n";
-        job.insert(job.find(key.substr(key.find(':') + 1) + "="), "_");
-        WriteFile(dir.Path("job.ini"), job);
+        std::string damaged = job;
+        damaged.insert(job.find(key.substr(key.find(':') + 1) + "="), "_");
+        WriteFile(dir.Path("job.ini"), damaged);
         EXPECT_EQ(settings.Load(dir.Path("job.ini")), 1003) << key;
         EXPECT_EQ(settings.szMessage, "Invalid ini file, invalid SECTION:" + key + "\n");
     }

@@ -1,5 +1,5 @@
 // The SMTP client against the scripted server: the reply reader's table, the socket's sends
-// (interrupted, timed out) and the wire texts built without a socket.
+// (interrupted, timed out), the entries of failed steps and the wire texts built without a socket.
 #include <gtest/gtest.h>
 
 #include <csignal>
@@ -148,16 +148,11 @@ TEST(CSmtpSocketTest, ConnectInterruptedBySignalWaitsForItsConnection) {
 }
 
 // A socket's sends wait 3 min for the server (RFC 5321 4.5.3.2.5); one that stops reading fails
-// the send when that time has passed. Sends and replies that fail, with their entries: a RCPT
-// answered 220 (last error 22), sends without a socket (EBADF), a HELO that cannot be sent (QUIT's
-// entries first).
-TEST(CSmtpSocketTest, SendsThatFail) {
-    TempDir dir(true);
+// the send when that time has passed.
+TEST(CSmtpSocketTest, SendsTimeOut) {
     ScriptedSmtpServer server({{"greeting", "220 x\r\n" + Pauses(30)}});  // reads nothing for 9 s
-    Probe probe, closing;
+    Probe probe;
     ASSERT_TRUE(probe.Open());
-    EXPECT_FALSE(probe.SendRecipient(CSmtpAddress("", "a")));
-    EXPECT_EQ(GetLastError(), 22u);
     timeval limit{};
     socklen_t size = sizeof limit;
     getsockopt(probe.m_SMTP.Handle(), SOL_SOCKET, SO_SNDTIMEO, &limit, &size);
@@ -167,19 +162,40 @@ TEST(CSmtpSocketTest, SendsThatFail) {
     std::string data(32 << 20, 'x');
     EXPECT_FALSE(probe.m_SMTP.Send(data.data(), data.size()));
     EXPECT_EQ(GetLastError(), 10060u);
+}
+
+// Steps that fail, with their entries: a RCPT answered by the greeting (last error 22); sends
+// without a socket (EBADF); a HELO, a DATA and a header that cannot be sent after replies taken as
+// given (QUIT's entries where the session is open: before HELO's, after the others).
+TEST(CSmtpConnectionTest, FailedStepsHaveTheirEntries) {
+    TempDir dir(true);
+    ScriptedSmtpServer server;
+    Probe probe, closing;
+    ASSERT_TRUE(probe.Open());
+    EXPECT_FALSE(probe.SendRecipient(CSmtpAddress("", "a")));
+    EXPECT_EQ(GetLastError(), 22u);
     EXPECT_FALSE(Probe().SendRecipient(CSmtpAddress("", "a")) || Probe().SendMessage({}) ||
                  Probe().Disconnect());
     closing.fakeReplies = 1;  // the greeting
     EXPECT_FALSE(closing.Connect("127.0.0.1", 25));
+    for (int replies : {3, 4}) {  // to MAIL, to DATA
+        Probe late;
+        late.fakeReplies = replies;
+        EXPECT_FALSE(late.Connect("127.0.0.1", 25) && late.SendMessage({}));
+    }
+    const std::string quit =
+        "[stamp] SMTPエラー(10009):Failed in call to send QUIT command\n"
+        "[stamp] SMTPエラー:ReadCommandResponse 221\n"
+        "[stamp] An unexpected QUIT response was received\n";
     EXPECT_EQ(MaskStamps(ReadFile("log/Fernpost.err")),
               "[stamp] SMTPエラー:An unexpected RCPT response was received\n"
               "[stamp] SMTPエラー(10009):Failed in call to send RCPT command\n"
               "[stamp] SMTPエラー(10009):Failed in call to send MAIL command\n"
-              "[stamp] Already disconnected from SMTP server\n"
-              "[stamp] SMTPエラー(10009):Failed in call to send QUIT command\n"
-              "[stamp] SMTPエラー:ReadCommandResponse 221\n"
-              "[stamp] An unexpected QUIT response was received\n"
-              "[stamp] SMTPエラー:An unexpected error occurred while sending the HELO command\n");
+              "[stamp] Already disconnected from SMTP server\n" +
+                  quit +
+                  "[stamp] SMTPエラー:An unexpected error occurred while sending the HELO command\n"
+                  "[stamp] SMTPエラー(10009):Failed in call to send MAIL command\n" +
+                  quit + "[stamp] SMTPエラー(10009):Failed in call to send the header\n" + quit);
 }
 
 TEST(SmtpWireTextTest, HeloNameLineEndsAndErrorNumbers) {
