@@ -25,6 +25,7 @@ std::string Log(const std::vector<std::string>& entries) {
 const std::string MAIL = "HELO fernpost.test\r\nMAIL FROM:<batch>\r\n",
                   DATA = MAIL + "RCPT TO:<ops>\r\nRCPT TO:<audit>\r\nDATA\r\n",
                   SENT = DATA + "~\r\n.\r\nQUIT\r\n";
+const std::string UNLOADED = "Failed to open file to be attached";
 
 // A run of `job` against `script`, through `shell` if any: the dialogue the server received (the
 // mail data shown as "~"; no server when none is expected) and the error log.
@@ -60,11 +61,36 @@ TEST_F(ProgramRunTest, JobFileResolutionAndTheRunLog) {
     Run({"/IniFile:", "-other:x"});
     std::filesystem::create_directories(Work("jobs"));  // found from here; a directory reads empty
     Run({"-inifile:jobs"});
-    EXPECT_EQ(RunLog(),
-              "[stamp][stamp]Not Exist ini file\n"
-              "[stamp][stamp]Invalid ini file, invalid SECTION:Address:FromName\n"
-              "[stamp][stamp]Invalid ini file, invalid SECTION:SMTP:Server\n");
+    std::string deep;  // 400 bytes in Shift-JIS: three folders of 65 two-byte characters
+    for (int i = 0; i < 3 * 65; ++i)
+        deep += (WindowsProgram() ? Utf8(u8"表") : "表") + std::string(i % 65 == 64 ? "/" : "");
+    WriteFile(Work(deep + "job.ini"), "[SMTP]\nServer=127.0.0.1\n[Address]\nFromName=a\n");
+    Run({"-inifile:" + deep + "job.ini"});
+    const std::string noProc = "mount -t tmpfs none /proc && ";  // the program's path from argv[0]
+    if (!WindowsProgram()) Run({}, noProc + "exec");
+    const std::string log =
+        "[stamp][stamp]Not Exist ini file\n"
+        "[stamp][stamp]Invalid ini file, invalid SECTION:Address:FromName\n"
+        "[stamp][stamp]Invalid ini file, invalid SECTION:SMTP:Server\n"
+        "[stamp][stamp]Invalid ini file, invalid SECTION:Address:FromAddress\n" +
+        std::string(WindowsProgram() ? ""
+                                     : "[stamp][stamp]Invalid ini file, invalid "
+                                       "SECTION:Address:FromName\n");
+    EXPECT_EQ(RunLog(), log);
     EXPECT_FALSE(std::filesystem::exists(Work("log")));
+    if (WindowsProgram()) GTEST_SKIP() << "a program without /proc and a path in argv[0]: Linux";
+    // Found through PATH, it cannot know its folder: no default job, no run log; -inifile works.
+    const std::string viaPath = noProc + "PATH=\"${0%/*}\" exec fernpost ";
+    Run({}, viaPath + "-inifile:jobs #");
+    WriteFile(Work("job.ini"), Job().Ini());
+    ScriptedSmtpServer server({});
+    Run({}, viaPath + "-inifile:job.ini #");
+    EXPECT_EQ(server.Received().substr(0, DATA.size()), DATA);
+    const std::string unknown =
+        "Failed to find the program's folder: no run log, and no default "
+        "job file";
+    EXPECT_EQ(ErrorLog(), Log({unknown, unknown}));
+    EXPECT_EQ(RunLog(), log);
 }
 
 std::string Unexpected(const std::string& step) {
@@ -102,7 +128,9 @@ TEST_F(ProgramRunTest, WorkedExampleGoesOutByteForByte) {
         "Content-Transfer-Encoding: base64\r\nContent-Disposition: attachment; "
         "filename=\"=?ISO-2022-JP?B?GyRCJT1JPRsoQi5jc3Y=?=\"\r\n\r\n"
         "eCx5DQo=\r\n\r\n--#BOUNDARY#--\r\n.\r\nQUIT\r\n";
-    WriteFile(Work("job.ini"), job.Ini());
+    // A Japanese job path: Shift-JIS on Linux; UTF-8 to Wine, which hands it over as UTF-16.
+    const std::string jobPath = WindowsProgram() ? Utf8(u8"夜間.ini") : "夜間.ini";
+    WriteFile(Work(jobPath), job.Ini());
     ASSERT_EQ(mkfifo(Work("fifo").c_str(), 0600), 0);
     const int reader = open(Work("fifo").c_str(), O_RDONLY | O_NONBLOCK);  // it could be written
     const std::string named = WindowsProgram() ? "trace.txt" : "my trace.txt";  // Wine quotes it
@@ -112,18 +140,19 @@ TEST_F(ProgramRunTest, WorkedExampleGoesOutByteForByte) {
         ScriptedSmtpServer server({{"RCPT TO:<audit>",
                                     "550-5.1.1 <audit>: Recipient address rejected:\r\n"
                                     "{wait}550 5.1.1 User unknown\r\n"}});
-        options.insert(options.begin(), "-inifile:job.ini");
+        options.insert(options.begin(), "-inifile:" + jobPath);
         Run(options);
         std::string wire = server.Received();  // the date masked: "Mon, 05 Jan 2026 ..."
         EXPECT_EQ(wire.replace(wire.find("\r\nDate: ") + 8, 31, "*"), mail) << options[1];
     }
-    EXPECT_EQ(ErrorLog(), Refused("") + Refused("") + (WindowsProgram() ? "" : Refused("")));
+    const std::string run = Log({"Attachment file not found: " + Work("gone.csv")}) + Refused("");
+    EXPECT_EQ(ErrorLog(), run + run + (WindowsProgram() ? "" : run));
     EXPECT_FALSE(std::filesystem::exists(Work("x")));
     char byte;
     EXPECT_LE(read(reader, &byte, 1), 0) << "the FIFO transcript was written";
     close(reader);
     EXPECT_EQ(ReadLog(Work(named)),
-              "[stamp] Job file: job.ini\nConnecting to localhost port 25\nConnected\n"
+              "[stamp] Job file: 夜間.ini\nConnecting to localhost port 25\nConnected\n"
               "S: 220 scripted.test ready\nC: HELO fernpost.test\nS: 250 ok\n"
               "C: MAIL FROM:<batch>\nS: 250 ok\nC: RCPT TO:<ops>\nS: 250 ok\nC: RCPT TO:<audit>\n"
               "S: 550-5.1.1 <audit>: Recipient address rejected:\nS: 550 5.1.1 User unknown\n"
@@ -144,6 +173,7 @@ TEST_F(ProgramRunTest, EveryFailureIsLoggedInOrder) {
     WriteFile(Work("big.bin"), std::string(24 << 20, 'x'));  // more than the socket buffers
     WriteFile(Work("big.txt"), Work("big.bin"));
     WriteFile(Work("folder.txt"), Work(""));
+    WriteFile(Work("devices.txt"), "COM1\r\nC:\\jobs\\nul.txt\r\n");  // Windows's, never opened
     const Row rows[] = {
         // clang-format off
         {{{"greeting", "554 busy\r\n"}, {"QUIT", "500 what\r\n"}}, {}, "QUIT\r\n",
@@ -170,6 +200,8 @@ TEST_F(ProgramRunTest, EveryFailureIsLoggedInOrder) {
         {{{"DATA", "354 go ahead\r\n{wait}{reset}"}}, {.attachmentPathFile = "big.txt"}, DATA,
          Log({"SMTPエラー(10054):Failed in call to send the attachment"}) + sendFailed +
          Log({"SMTPエラー(10054):Failed in call to send QUIT command"}) + quitFailed},
+        {{}, {.attachmentPathFile = "devices.txt"}, SENT, WindowsProgram() ? Log({UNLOADED, UNLOADED})
+         : Log({"Attachment file not found: COM1", "Attachment file not found: C:\\jobs\\nul.txt"})},
         {{}, {.server = "no-such-host.invalid"}, "", Log({"SMTPエラー:m_SMTP.Connect[10022] "
          "Could not connect to the SMTP server no-such-host.invalid on port 25"}) + connectFailed},
         // nothing listens there; a folder to attach (its failure would have an entry) is not read
@@ -217,16 +249,17 @@ TEST_F(ProgramRunTest, BadFilesAndPlaces) {
     const std::string limit = "ulimit -v 262144 && exec";  // a quarter of the big file
     const std::string nobody =
         realRoot ? "exec setpriv --reuid=65534 --regid=65534 --clear-groups" : "exec";
-    const std::string unloaded = "Failed to open file to be attached";
     const SmtpScript refuse = {{"RCPT TO:<audit>", "550 no\r\n"}};  // entries to write
     const Row rows[] = {
         // clang-format off
-        {{}, {.bodyFile = "fifo", .attachmentPathFile = "list.txt"}, SENT,
-         Log(std::vector<std::string>(listed, unloaded)), nobody},
-        {{}, {.bodyFile = "/dev/zero", .attachmentPathFile = "fifo"}, SENT, ""},
-        {{}, {.attachmentPathFile = "line"}, SENT, ""},
+        {{}, {.bodyFile = "fifo", .attachmentPathFile = "list.txt"}, SENT, Log({"Failed to open "
+         "body file: fifo"}) + Log(std::vector<std::string>(listed, UNLOADED)), nobody},
+        {{}, {.bodyFile = "/dev/zero", .attachmentPathFile = "fifo"}, SENT, Log({"Failed to open "
+         "body file: /dev/zero", "Failed to open attachment list file: fifo"})},
+        {{}, {.attachmentPathFile = "line"}, SENT,  // shown in part
+         Log({"Attachment file not found: " + std::string(65534, '[') + "..."})},
         {{}, {.bodyFile = "big"}, "", Log({"Error:fernpost stopped: std::bad_alloc"}), limit},
-        {{}, {.attachmentPathFile = "big.txt"}, SENT, Log({unloaded}), limit},
+        {{}, {.attachmentPathFile = "big.txt"}, SENT, Log({UNLOADED}), limit},
         {refuse, {}, SENT, "", ": >log && exec"},  // no log folder
         {refuse, {}, SENT, "", "mkdir log && mount -t tmpfs -o size=4k tmpfs log && "
                                "(head -c 1M /dev/zero >log/full 2>/dev/null; true) && exec"},

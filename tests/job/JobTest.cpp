@@ -25,8 +25,8 @@ TEST(JobSettingsTest, ValuesAreCutToTheirFieldWidthsNeverInsideACharacter) {
         (std::vector<std::string>{c.szServer, c.szFromName, c.szFromAddress, c.szTo, c.szCc,
                                   c.szBcc, c.szSubject, c.szBodyFile, c.szAttachmentPathFile}),
         (std::vector<std::string>{v.substr(0, 255), name, v.substr(0, 127), v.substr(0, 511),
-                                  v.substr(0, 511), v.substr(0, 511), kanji, v.substr(0, 259),
-                                  v.substr(0, 259)}));
+                                  v.substr(0, 511), v.substr(0, 511), kanji, v.substr(0, 511),
+                                  v.substr(0, 511)}));
 }
 
 // Each mandatory key missing in turn: invalid (1003), named in the message; no file: 1001.
@@ -45,8 +45,9 @@ TEST(JobSettingsTest, MandatoryKeys) {
     EXPECT_EQ(JobSettings().Load(dir.Path("none.ini")), 1001);
 }
 
+// Every list line naming nothing has its entry, until 128 paths are taken; empty lines none.
 TEST(SendJobTest, BodyLinesAndAttachmentLists) {
-    TempDir dir;
+    TempDir dir(true);
     WriteFile(dir.Path("body.txt"), std::string("a\r\nb\rc\0d\n\ne", 12));
     EXPECT_EQ(ReadBodyText(dir.Path("body.txt")), "a\nb\ncd\n\ne\n");
     std::string list = dir.Path("missing") + "\n\n" + dir.Path("body.txt") + std::string("\0\n", 2);
@@ -54,6 +55,14 @@ TEST(SendJobTest, BodyLinesAndAttachmentLists) {
     WriteFile(dir.Path("list.txt"), list);
     std::vector<std::string> paths = ReadAttachmentPaths(dir.Path("list.txt"));
     EXPECT_EQ(paths, std::vector<std::string>(128, dir.Path("body.txt")));
+    const std::string log = MaskStamps(ReadFile("log/Fernpost.err"));
+    EXPECT_EQ(log.substr(0, log.find(LOG_NEWLINE)),
+              "[stamp] Attachment file not found: " + dir.Path("missing"));
+    std::size_t entries = 0;
+    for (std::size_t pos = 0;
+         (pos = log.find("] Attachment file not found: ", pos + 1)) != log.npos;)
+        ++entries;
+    EXPECT_EQ(entries, 130u);
 }
 
 }  // namespace
