@@ -57,8 +57,8 @@ NativePath ToNative(const std::string& path) {
     NativePath native;
     const std::wstring wide = WideFromCodePage932(path);
     if (wide.empty()) return native;
-    if (StartsWith(wide,
-                   VERBATIM_PREFIX)) {  // taken as written: only a drive or UNC path is a file
+    // A verbatim path is taken as written: only a drive or UNC path names a file.
+    if (StartsWith(wide, VERBATIM_PREFIX)) {
         const std::wstring_view rest = std::wstring_view(wide).substr(VERBATIM_PREFIX.size());
         native.path = wide;
         native.device = !IsDrivePath(rest) && !StartsWith(wide, VERBATIM_UNC_PREFIX);
