@@ -9,9 +9,9 @@
 class CFernpostApp {
 public:
     // Scans the command line (on Linux the argument vector joined into one string, on Windows
-    // GetCommandLineA), keeps the value of option "inifile" in m_strIniFile (empty when absent or
-    // empty), that of option "trace" in m_strTraceFile, and runs the status window and with it
-    // the send run. Always returns FALSE: the program ends when it returns.
+    // GetCommandLineW in code page 932), keeps the value of option "inifile" in m_strIniFile (empty
+    // when absent or empty), that of option "trace" in m_strTraceFile, and runs the status window
+    // and with it the send run. Always returns FALSE: the program ends when it returns.
     BOOL InitInstance(const char* commandLine);
 
     std::string m_strIniFile;

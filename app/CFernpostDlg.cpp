@@ -7,20 +7,31 @@
 #include "app/ResourceText.h"
 #include "app/RunLog.h"
 #include "job/SendJob.h"
+#include "logging/ErrorLog.h"
 #include "logging/Transcript.h"
 #include "platform/FileSystem.h"
 
+namespace {
+constexpr const char* NO_PROGRAM_FOLDER_TEXT =
+    "Failed to find the program's folder: no run log, and no default job file";
+}  // namespace
+
 void CFernpostDlg::OnTimer(unsigned int timerId) {
     if (timerId != SEND_RUN_TIMER_ID) return;
+    // Without its folder the program has no run log and no default job: nothing is read from or
+    // written to another place instead. An explicit job file is still run.
+    if (GetModuleDirectory().empty()) WriteErrorLog(ERROR_LOG_FILE, NO_PROGRAM_FOLDER_TEXT);
     const std::string jobPath = ResolveJobPath();
     StartTranscript(AfxGetApp()->m_strTraceFile, jobPath);
-    if (LoadJob(jobPath)) SendJob();
+    if (!jobPath.empty() && LoadJob(jobPath)) SendJob();
 }
 
 std::string CFernpostDlg::ResolveJobPath() {
     const std::string& option = AfxGetApp()->m_strIniFile;
     if (!option.empty()) return option;
-    return GetModuleDirectory() + PATH_SEPARATOR + DEFAULT_JOB_FILE;
+    const std::string folder = GetModuleDirectory();
+    if (folder.empty()) return {};
+    return folder + PATH_SEPARATOR + DEFAULT_JOB_FILE;
 }
 
 bool CFernpostDlg::LoadJob(const std::string& path) {

@@ -25,7 +25,8 @@ public:
     // The entry of the run: for timer 1, resolves the job-file path (m_strIniFile of the
     // application, else fernpost.ini beside the executable), starts the transcript when one was
     // asked for, loads the job and on success sends the mail. Nothing is reported to the caller:
-    // failures are in the logs.
+    // failures are in the logs. When the executable's folder cannot be found, the error log
+    // says so, and only an explicit job file is run.
     void OnTimer(unsigned int timerId);
 
     // Loads the job at `path` into m_settings. On failure writes the run-log line (two stamps,
@@ -35,7 +36,8 @@ public:
     // Builds the mail request from m_settings, its body file and attachment list, and sends it.
     void SendJob();
 
-    // The job-file path the run uses.
+    // The job-file path the run uses; empty when none is given and the executable's folder
+    // cannot be found.
     static std::string ResolveJobPath();
 
     JobFields m_settings{};

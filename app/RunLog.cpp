@@ -37,7 +37,9 @@ void WriteLog(const char* format, ...) {
     va_start(args, format);
     std::string text = FormatTextV(format, args);
     va_end(args);
-    AppendRunLogEntry(GetModuleDirectory() + PATH_SEPARATOR + RUN_LOG_FILE, text);
+    const std::string folder = GetModuleDirectory();
+    if (folder.empty()) return;  // no run log: never one at the root of a drive
+    AppendRunLogEntry(folder + PATH_SEPARATOR + RUN_LOG_FILE, text);
 }
 
 std::string DirectoryOfPath(std::string_view path) {

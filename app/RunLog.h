@@ -17,7 +17,8 @@ inline constexpr const char* RUN_LOG_BACKUP_SUFFIX = ".back";
 
 // Appends one entry to the run log. `format` is a fixed text of the program. The writer never
 // reports a failure: a log that cannot be opened loses the entry, a failed rotation leaves the
-// entry appended to the large file (the next entry tries the move again).
+// entry appended to the large file (the next entry tries the move again). When the executable's
+// folder cannot be found there is no run log and the entry is lost.
 void WriteLog(const char* format, ...) PRINTF_FORMAT(1, 2);
 
 // Appends the stamp and `text` to the run log at `logPath`, rotating it first when due.

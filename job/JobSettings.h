@@ -5,13 +5,16 @@
 #include <cstddef>
 #include <string>
 
+#include "platform/PrivateProfile.h"
+
 // Result codes of JobSettings::Load.
 inline constexpr int JOB_FILE_LOADED = 0;
 inline constexpr int JOB_FILE_NOT_EXIST = 1001;
 inline constexpr int JOB_FILE_INVALID = 1003;
 
 // The nine value fields of a job, each a NUL-terminated Shift-JIS string that always ends
-// inside its width; an empty field is all zero bytes. The send run keeps its own copy.
+// inside its width; an empty field is all zero bytes. The send run keeps its own copy. The two
+// paths hold whatever the INI reader yields: a path cut short would name another file.
 struct JobFields {
     char szServer[256];
     char szFromName[128];
@@ -20,8 +23,8 @@ struct JobFields {
     char szCc[512];
     char szBcc[512];
     char szSubject[256];
-    char szBodyFile[260];
-    char szAttachmentPathFile[260];
+    char szBodyFile[PROFILE_VALUE_MAX + 1];
+    char szAttachmentPathFile[PROFILE_VALUE_MAX + 1];
 };
 
 // The record the job file is loaded into: the nine fields and the failure message.

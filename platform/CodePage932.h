@@ -13,3 +13,8 @@
 // every byte or unit that does not decode (a stray UTF-8 byte, a lone surrogate, an odd last
 // byte of UTF-16) becomes '?'. Never fails.
 std::string ToCodePage932(std::string_view bytes);
+
+// Appends the code page 932 bytes of the Unicode character `code` (not ASCII) to `text`; false,
+// `text` untouched, when code page 932 has no such character. The platform's own converter:
+// glibc's "CP932" on Linux, WideCharToMultiByte(932) on Windows.
+bool AppendCodePage932Character(char32_t code, std::string& text);

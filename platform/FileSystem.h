@@ -1,5 +1,9 @@
 // File-system facilities the program relies on: existence tests, sizes, moves, directories.
 // Failures are reported by results; the reason is left in errno (on Windows the last error).
+// Paths are code page 932 text of any length, relative ones taken from the current directory.
+// On Windows they are converted from code page 932 whatever the system's code page and handed
+// to the W functions, and a path that names a device (COM1, NUL, "C:\jobs\nul.txt") is known
+// from its text alone: it is never opened, nor asked for its attributes.
 #pragma once
 
 #include <cstdint>
@@ -14,8 +18,9 @@ inline constexpr char PATH_SEPARATOR = '\\';
 inline constexpr char PATH_SEPARATOR = '/';
 #endif
 
-// True when anything (file, directory, FIFO...) exists at `path` (stat succeeds). The
-// existence test of the job file and of attachment-list lines.
+// True when anything (file, directory, FIFO...) exists at `path` (stat succeeds); on Windows
+// also for a device name, which is not asked. The existence test of the job file and of
+// attachment-list lines.
 bool PathExists(const std::string& path);
 
 // The size in bytes of what is at `path`, or nothing when its status cannot be had.
@@ -42,5 +47,11 @@ int OpenRegularFileForReading(const std::string& path, std::uint64_t& size);
 // a regular file, or a read fails.
 bool ReadRegularFile(const std::string& path, std::string& contents);
 
-// The full path of the running executable with symbolic links resolved, or empty.
+// The full path of the running executable, or empty when it cannot be had. On Linux from
+// /proc/self/exe, else from the program's argv[0] kept by RememberProgramName (when it holds a
+// '/'), symbolic links resolved; on Windows from GetModuleFileNameW, however long.
 std::string ExecutablePath();
+
+// Keeps `argv0`, the name the program was started by, made full against the current directory,
+// for ExecutablePath when /proc is not mounted. Linux only; call it first thing in main.
+void RememberProgramName(const char* argv0);

@@ -1,5 +1,7 @@
-// The INI reader of the job file: the value of a key in a section, read as bytes. On Windows it
-// is the system's own; the rules below are those of the Linux reader, which gives the same values.
+// The INI reader of the job file: the value of a key in a section, read as bytes. The program's
+// own on every platform, so a job reads the same whatever the system's code page (Windows's
+// GetPrivateProfileStringA takes the file in the system's code page); under code page 932 it
+// gives the values Windows's reader gives, which the Windows tests check.
 //
 // A file that starts with a byte-order mark (UTF-8, UTF-16) is first converted to code page 932
 // (platform/CodePage932.h); other files are taken as they are. Lines end at LF, CR LF or a lone
@@ -20,8 +22,7 @@
 // The longest value the reader yields (its buffer holds 512 bytes with the terminator).
 inline constexpr std::size_t PROFILE_VALUE_MAX = 511;
 
-// A job file whose values are read: on Windows each value by the system's reader
-// (GetPrivateProfileStringA), elsewhere by this reader from the file read once.
+// A job file whose values are read: the file is read once, each value found in its text.
 class CProfileFile {
 public:
     // Prepares the file at `path` for reading. False when it cannot be read (a missing file, a
@@ -33,7 +34,7 @@ public:
     std::string GetText(const std::string& section, const std::string& key) const;
 
 private:
-    // The file's text (converted to code page 932) or, on Windows, its full path.
+    // The file's text, converted to code page 932.
     std::string m_strSource;
 };
 
@@ -41,6 +42,6 @@ private:
 std::string GetPrivateProfileText(const std::string& section, const std::string& key,
                                   const std::string& path);
 
-// This reader on an INI text already in memory (converted to code page 932). Not on Windows.
+// This reader on an INI text already in memory (converted to code page 932).
 std::string FindProfileValue(const std::string& section, const std::string& key,
                              const std::string& contents);

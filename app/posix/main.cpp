@@ -3,8 +3,10 @@
 // output or standard error.
 #include "app/CCommandLineOptions.h"
 #include "app/CFernpostApp.h"
+#include "platform/FileSystem.h"
 
 int main(int argc, char** argv) {
+    RememberProgramName(argc > 0 ? argv[0] : nullptr);
     RunApplication(JoinCommandLine(argc, argv).c_str());
     return 0;
 }

@@ -6,6 +6,7 @@
 
 #include "app/ResourceText.h"
 #include "app/win/CAboutDlg.h"
+#include "platform/win/WideText.h"
 
 namespace {
 
@@ -53,7 +54,7 @@ BOOL CFernpostDlg::OnInitDialog() {
     const std::string about = LoadResourceText(IDS_ABOUTBOX);
     if (systemMenu != nullptr && !about.empty()) {
         AppendMenuA(systemMenu, MF_SEPARATOR, 0, nullptr);
-        AppendMenuA(systemMenu, MF_STRING, IDM_ABOUTBOX, about.c_str());
+        AppendMenuW(systemMenu, MF_STRING, IDM_ABOUTBOX, WideFromCodePage932(about).c_str());
     }
     SendMessageA(m_hWnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
     SendMessageA(m_hWnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));

@@ -2,6 +2,7 @@
 #include "platform/FileSystem.h"
 
 #include <cstdio>
+#include <cstring>
 #include <fcntl.h>
 #include <limits.h>
 #include <stdlib.h>
@@ -67,10 +68,30 @@ int OpenRegularFileForReading(const std::string& path, std::uint64_t& size) {
     return fd;
 }
 
-std::string ExecutablePath() {
-    char* resolved = realpath("/proc/self/exe", nullptr);
+namespace {
+
+// argv[0] made full at start-up, before the current directory could change; empty when unknown.
+std::string g_programName;
+
+// `path` with symbolic links resolved and made full, or empty when it names nothing.
+std::string ResolvedPath(const char* path) {
+    char* resolved = realpath(path, nullptr);
     if (resolved == nullptr) return {};
-    std::string path(resolved);
+    std::string full(resolved);
     free(resolved);
+    return full;
+}
+
+}  // namespace
+
+void RememberProgramName(const char* argv0) {
+    // A name without '/' was looked up in PATH by whoever started the program: it says nothing
+    // about where the program is.
+    if (argv0 != nullptr && std::strchr(argv0, '/') != nullptr) g_programName = ResolvedPath(argv0);
+}
+
+std::string ExecutablePath() {
+    std::string path = ResolvedPath("/proc/self/exe");
+    if (path.empty()) path = g_programName;
     return path;
 }

@@ -24,6 +24,7 @@ std::string Log(const std::vector<std::string>& entries) {
 const std::string MAIL = "HELO fernpost.test\r\nMAIL FROM:<batch>\r\n",
                   DATA = MAIL + "RCPT TO:<ops>\r\nRCPT TO:<audit>\r\nDATA\r\n",
                   SENT = DATA + "~\r\n.\r\nQUIT\r\n";
+const std::string UNLOADED = "Failed to open file to be attached";
 
 // A run of `job` against `script`, through `shell` if any: the dialogue the server received (the
 // mail data shown as "~"; no server when none is expected) and the error log.
@@ -59,10 +60,16 @@ TEST_F(ProgramRunTest, JobFileResolutionAndTheRunLog) {
     Run({"/IniFile:", "-other:x"});
     std::filesystem::create_directories(Work("jobs"));  // found from here; a directory reads empty
     Run({"-INIFILE:jobs"});
+    std::string deep;  // 400 bytes in Shift-JIS: three folders of 65 two-byte characters
+    for (int i = 0; i < 3 * 65; ++i)
+        deep += (WindowsProgram() ? Utf8(u8"表") : "表") + std::string(i % 65 == 64 ? "/" : "");
+    WriteFile(Work(deep + "job.ini"), "[SMTP]\nServer=127.0.0.1\n[Address]\nFromName=a\n");
+    Run({"-inifile:" + deep + "job.ini"});
     EXPECT_EQ(RunLog(),
               "[stamp][stamp]Not Exist ini file\n"
               "[stamp][stamp]Invalid ini file, invalid SECTION:Address:FromName\n"
-              "[stamp][stamp]Invalid ini file, invalid SECTION:SMTP:Server\n");
+              "[stamp][stamp]Invalid ini file, invalid SECTION:SMTP:Server\n"
+              "[stamp][stamp]Invalid ini file, invalid SECTION:Address:FromAddress\n");
     EXPECT_FALSE(std::filesystem::exists(Work("log")));
 }
 
@@ -106,22 +113,25 @@ TEST_F(ProgramRunTest, WorkedExampleGoesOutByteForByte) {
         "Content-Transfer-Encoding: base64\r\nContent-Disposition: attachment; "
         "filename=\"=?ISO-2022-JP?B?Ym9keS50eHQ=?=\"\r\n\r\nSGVsbG8NCi5CeWU=\r\n\r\n--#BOUNDARY#--"
         "\r\n.\r\nQUIT\r\n";
-    WriteFile(Work("job.ini"), job.Ini());
+    // A Japanese job path: Shift-JIS on Linux; UTF-8 to Wine, which hands it over as UTF-16.
+    const std::string jobPath = WindowsProgram() ? Utf8(u8"夜間.ini") : "夜間.ini";
+    WriteFile(Work(jobPath), job.Ini());
     const std::string named = WindowsProgram() ? "trace.txt" : "my trace.txt";  // Wine quotes it
     for (std::vector<std::string> options :
          std::vector<std::vector<std::string>>{{"-other:x"}, {"/trace:" + named, "-trace:x"}}) {
         ScriptedSmtpServer server({{"RCPT TO:<audit>",
                                     "550-5.1.1 <audit>: Recipient address rejected:\r\n"
                                     "{wait}550 5.1.1 User unknown\r\n"}});
-        options.insert(options.begin(), "-inifile:job.ini");
+        options.insert(options.begin(), "-inifile:" + jobPath);
         Run(options);
         std::string wire = server.Received();  // the date masked: "Mon, 05 Jan 2026 ..."
         EXPECT_EQ(wire.replace(wire.find("\r\nDate: ") + 8, 31, "*"), mail) << options[1];
     }
-    EXPECT_EQ(ErrorLog(), Refused("") + Refused(""));
+    const std::string run = Log({"Attachment file not found: " + Work("gone.csv")}) + Refused("");
+    EXPECT_EQ(ErrorLog(), run + run);
     EXPECT_FALSE(std::filesystem::exists(Work("x")));
     EXPECT_EQ(ReadLog(Work(named)),
-              "[stamp] Job file: job.ini\nConnecting to localhost port 25\nConnected\n"
+              "[stamp] Job file: 夜間.ini\nConnecting to localhost port 25\nConnected\n"
               "S: 220 scripted.test ready\nC: HELO fernpost.test\nS: 250 ok\n"
               "C: MAIL FROM:<batch>\nS: 250 ok\nC: RCPT TO:<ops>\nS: 250 ok\nC: RCPT TO:<audit>\n"
               "S: 550-5.1.1 <audit>: Recipient address rejected:\nS: 550 5.1.1 User unknown\n"
@@ -142,6 +152,7 @@ TEST_F(ProgramRunTest, EveryFailureIsLoggedInOrder) {
     WriteFile(Work("big.bin"), std::string(24 << 20, 'x'));  // more than the socket buffers
     WriteFile(Work("big.txt"), Work("big.bin"));
     WriteFile(Work("folder.txt"), Work(""));
+    WriteFile(Work("devices.txt"), "COM1\r\nC:\\jobs\\nul.txt\r\n");  // Windows's, never opened
     const Row rows[] = {
         // clang-format off
         {{{"greeting", "554 busy\r\n"}, {"QUIT", "500 what\r\n"}}, {}, "QUIT\r\n",
@@ -172,6 +183,8 @@ TEST_F(ProgramRunTest, EveryFailureIsLoggedInOrder) {
         {{{"DATA", "354 go ahead\r\n{wait}{reset}"}}, {.attachmentPathFile = "big.txt"}, DATA,
          Log({"SMTPエラー(10054):Failed in call to send the attachment"}) + sendFailed +
          Log({"SMTPエラー(10054):Failed in call to send QUIT command"}) + quitFailed},
+        {{}, {.attachmentPathFile = "devices.txt"}, SENT, WindowsProgram() ? Log({UNLOADED, UNLOADED})
+         : Log({"Attachment file not found: COM1", "Attachment file not found: C:\\jobs\\nul.txt"})},
         {{}, {.server = "no-such-host.invalid"}, "", Log({"SMTPエラー:m_SMTP.Connect[10022] "
          "Could not connect to the SMTP server no-such-host.invalid on port 25"}) + connectFailed},
         // nothing listens there; a folder to attach (its failure would have an entry) is not read
@@ -199,8 +212,15 @@ TEST_F(ProgramRunTest, BadFilesAndPlaces) {
     ASSERT_GE(inotify_add_watch(watch, Work("fifo").c_str(), IN_OPEN), 0);
     WriteFile(Work("line"), std::string(100 << 20, '['));
     for (const char* job : {"fifo", "/dev/zero", "line"}) Run({std::string("-inifile:") + job});
+#if defined(__SANITIZE_ADDRESS__)
+    const std::string noProc = "";  // AddressSanitizer cannot run without /proc
+#else
+    const std::string noProc = "mount -t tmpfs none /proc && ";  // its folder from argv[0]
+#endif
+    WriteFile(Bin("fernpost.ini"), "");
+    Run({}, noProc + "exec");
     const std::string invalid = "[stamp][stamp]Invalid ini file, invalid SECTION:SMTP:Server\n";
-    EXPECT_EQ(RunLog(), invalid + invalid + invalid);
+    EXPECT_EQ(RunLog(), invalid + invalid + invalid + invalid);
     WriteFile(Work("big"), "");
     ASSERT_EQ(truncate(Work("big").c_str(), off_t{1} << 30), 0);  // sparse: costs no disk
     WriteFile(Work("big.txt"), Work("big"));
@@ -219,7 +239,6 @@ TEST_F(ProgramRunTest, BadFilesAndPlaces) {
     const std::string limit = "ulimit -v 262144 && exec";  // a quarter of the big file
     const std::string nobody =
         realRoot ? "exec setpriv --reuid=65534 --regid=65534 --clear-groups" : "exec";
-    const std::string unloaded = "Failed to open file to be attached";
     const SmtpScript refuse = {{"RCPT TO:<audit>", "550 no\r\n"}};  // entries to write
     std::string tail = "7bit\r\n\r\n";  // an empty body, then the list's parts, each empty
     for (int i = 0; i < listed; ++i)
@@ -229,13 +248,18 @@ TEST_F(ProgramRunTest, BadFilesAndPlaces) {
             "filename=\"\"\r\n\r\n";
     const Row rows[] = {
         // clang-format off
-        {{}, {.bodyFile = "fifo", .attachmentPathFile = "list.txt"}, SENT,
-         Log(std::vector<std::string>(listed, unloaded)), nobody,
+        {{}, {.bodyFile = "fifo", .attachmentPathFile = "list.txt"}, SENT, Log({"Failed to open "
+         "body file: fifo"}) + Log(std::vector<std::string>(listed, UNLOADED)), nobody,
          tail + "\r\n--#BOUNDARY#--\r\n.\r\nQUIT\r\n"},
-        {{}, {.bodyFile = "/dev/zero", .attachmentPathFile = "fifo"}, SENT, ""},
-        {{}, {.attachmentPathFile = "line"}, SENT, ""},
+        {{}, {.bodyFile = "/dev/zero", .attachmentPathFile = "fifo"}, SENT, Log({"Failed to open "
+         "body file: /dev/zero", "Failed to open attachment list file: fifo"})},
+        {{}, {.attachmentPathFile = "line"}, SENT,  // shown in part
+         Log({"Attachment file not found: " + std::string(65534, '[') + "..."})},
         {{}, {.bodyFile = "big"}, "", Log({"Error:fernpost stopped: std::bad_alloc"}), limit},
-        {{}, {.attachmentPathFile = "big.txt"}, SENT, Log({unloaded}), limit},
+        {{}, {.attachmentPathFile = "big.txt"}, SENT, Log({UNLOADED}), limit},
+        // found through PATH without /proc: no folder, so no run log or default job; -inifile works
+        {{}, {}, SENT, Log({"Failed to find the program's folder: no run log, and no default job "
+         "file"}), noProc + "PATH=\"${0%/*}\" exec fernpost \"$@\" #"},
         {refuse, {}, SENT, "", ": >log && exec"},  // no log folder
         {refuse, {}, SENT, "", "mkdir log && mount -t tmpfs -o size=4k tmpfs log && "
                                "(head -c 1M /dev/zero >log/full 2>/dev/null; true) && exec"},
@@ -243,7 +267,7 @@ TEST_F(ProgramRunTest, BadFilesAndPlaces) {
     };
     for (const Row& row : rows) {
 #if defined(__SANITIZE_ADDRESS__)
-        if (row.shell == limit) continue;  // AddressSanitizer cannot run under a memory limit
+        if (row.shell == limit || row.shell.starts_with("PATH")) continue;  // nor without /proc
 #endif
         ExpectRun(row, "fifo");  // as the transcript too
     }
@@ -251,7 +275,7 @@ TEST_F(ProgramRunTest, BadFilesAndPlaces) {
     EXPECT_LT(read(watch, events, sizeof events), 0) << "the FIFO was opened";
     close(watch);
 #if defined(__SANITIZE_ADDRESS__)
-    GTEST_SKIP() << "the memory-limit rows: AddressSanitizer cannot run under a limit";
+    GTEST_SKIP() << "the memory-limit and /proc rows: AddressSanitizer cannot run without either";
 #endif
     if (!realRoot)
         GTEST_SKIP() << "the unreadable file: only real root can run the program as nobody";

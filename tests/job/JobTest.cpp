@@ -1,6 +1,8 @@
 // The job file's cuts and mandatory keys, and the reading of the body file and the attachment list.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "job/CMail.h"
 #include "job/JobSettings.h"
 #include "job/SendJob.h"
@@ -25,7 +27,7 @@ TEST(JobSettingsTest, WidthsAndMandatoryKeys) {
                                   c.szBcc, c.szSubject, c.szBodyFile, c.szAttachmentPathFile}),
         (std::vector<std::string>{v.substr(0, 255), v.substr(0, 127), v.substr(0, 127),
                                   v.substr(0, 511), v.substr(0, 511), v.substr(0, 511),
-                                  v.substr(0, 255), v.substr(0, 259), v.substr(0, 259)}));
+                                  v.substr(0, 255), v.substr(0, 511), v.substr(0, 511)}));
     WriteFile(dir.Path("job.ini"), job + "[Message]\nSubject=" + std::string(254, 's') + "日");
     ASSERT_EQ(settings.Load(dir.Path("job.ini")), 0);
     EXPECT_EQ(settings.szSubject, std::string(254, 's'));  // the cut at 255 never splits 日
@@ -41,6 +43,7 @@ TEST(JobSettingsTest, WidthsAndMandatoryKeys) {
     EXPECT_EQ(settings.Load(dir.Path("none.ini")), 1001);
 }
 
+// Every list line naming nothing has its entry, until 128 paths are taken; empty lines none.
 TEST(SendJobTest, BodyLinesAndAttachmentLists) {
     TempDir dir(true);
     WriteFile(dir.Path("body.txt"), std::string("a\r\nb\rc\0d\n\ne", 12));
@@ -50,6 +53,15 @@ TEST(SendJobTest, BodyLinesAndAttachmentLists) {
     WriteFile(dir.Path("list.txt"), list);
     std::vector<std::string> paths = ReadAttachmentPaths(dir.Path("list.txt"));
     EXPECT_EQ(paths, std::vector<std::string>(128, dir.Path("body.txt")));
+    const std::string log = MaskStamps(ReadFile("log/Fernpost.err"));
+    EXPECT_EQ(log.substr(0, log.find(LOG_NEWLINE)),
+              "[stamp] Attachment file not found: " + dir.Path("missing"));
+    std::size_t entries = 0;
+    for (std::size_t pos = 0;
+         (pos = log.find("] Attachment file not found: ", pos + 1)) != log.npos;)
+        ++entries;
+    EXPECT_EQ(entries, 130u);
+    std::filesystem::remove("log/Fernpost.err");
     struct NoSockets : CMail {  // the socket layer cannot be started
         BOOL StartSocketLayer() override { return FALSE; }
     };

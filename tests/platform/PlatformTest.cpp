@@ -1,9 +1,11 @@
-// The INI reader's rules, cuts and byte-order marks; on Windows the system's reader (the model).
+// The INI reader's rules, cuts and byte-order marks; on Windows the system's reader (the model)
+// gives the same values.
 #include <gtest/gtest.h>
 
 #include <tuple>
 
 #include "platform/PrivateProfile.h"
+#include "platform/SystemReader.h"
 #include "support/TestFiles.h"
 
 namespace {
@@ -54,6 +56,9 @@ TEST(PrivateProfileTest, Rules) {
     for (const auto& [contents, section, key, value] : cases) {
         WriteFile(dir.Path("job.ini"), contents);
         EXPECT_EQ(GetPrivateProfileText(section, key, dir.Path("job.ini")), value) << contents;
+        if (auto model = SystemProfileText(section, key, dir.Path("job.ini"))) {
+            EXPECT_EQ(*model, value) << contents;
+        }
     }
 }
 

@@ -30,7 +30,9 @@ static void StopWineServer() {
 }
 
 ProgramTest::ProgramTest()
-    : bin_(dir_.Path(WindowsProgram() ? Utf8(u8"bin/ソ表/") : Utf8(u8"bin/テスト/"))),
+    // Past MAX_PATH, and on Windows named with a letter that code page 932 cannot spell (한).
+    : bin_(dir_.Path("bin/" + std::string(250, 'd') + "/" +
+                     (WindowsProgram() ? Utf8(u8"ソ表한/") : Utf8(u8"テスト/")))),
       program_(Bin(WindowsProgram() ? "fernpost.exe" : "fernpost")) {
     for (const std::string& folder : {Work(""), bin_}) std::filesystem::create_directories(folder);
     std::filesystem::copy_file(WindowsProgram() ? WindowsProgram() : FERNPOST_BINARY, program_);
