@@ -176,8 +176,3 @@ BOOL CSmtpStream::WaitReadable(BOOL& readable, DWORD milliseconds) {
 }
 
 void CSmtpStream::EndTls() { m_pTls.reset(); }
-
-void CSmtpStream::Close() {
-    EndTls();
-    m_socket.Close();
-}
