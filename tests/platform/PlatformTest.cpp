@@ -50,11 +50,16 @@ TEST(PrivateProfileTest, Rules) {
         {"[A]\nTo=" + std::string(510, 'a') + "日本", "A", "To", std::string(510, 'a')},
         {"[A]\nTo=" + std::string(509, 'a') + "日本", "A", "To", std::string(509, 'a') + "日"},
     };
+    // Wine's own reader pairs the odd last byte of a UTF-16 file with whatever follows it in
+    // memory (its result changes with the program's layout): that row is the Linux reader's.
+    const bool windows = std::string(LOG_NEWLINE) == "\r\n";
     TempDir dir;
     for (const auto& [contents, section, key, value] : cases) {
+        if (windows && contents.size() % 2 == 1 && contents.rfind("\xFF\xFE", 0) == 0) continue;
         WriteFile(dir.Path("job.ini"), contents);
         EXPECT_EQ(GetPrivateProfileText(section, key, dir.Path("job.ini")), value) << contents;
     }
+    if (windows) GTEST_SKIP() << "the odd last byte of a UTF-16 job: undefined in Wine's reader";
 }
 
 }  // namespace
