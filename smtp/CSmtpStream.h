@@ -35,7 +35,9 @@ public:
     // TRUE once StartTls has succeeded, until Close.
     BOOL IsSecure() const { return m_pTls != nullptr; }
 
-    // The session for the transcript: "<version>, <cipher>, certificate <subject>, verified".
+    // The session for the transcript: "<version>, <cipher>, certificate <subject>, verified",
+    // the subject in the order RFC 2253 writes it ("CN=mx.example.jp,O=Example"; Windows puts a
+    // blank after each comma).
     std::string SessionText() const;
 
     // As CSmtpSocket::Send, through the session when there is one.

@@ -124,14 +124,19 @@ BOOL CSmtpStream::StartTls(const char* server, const std::string& caFile, DWORD 
 
 std::string CSmtpStream::SessionText() const {
     if (!m_pTls) return "";
-    char subject[256] = "";
+    std::string subject;
     X509* certificate = SSL_get1_peer_certificate(m_pTls->ssl);
-    if (certificate != nullptr) {
-        X509_NAME_oneline(X509_get_subject_name(certificate), subject, sizeof subject);
-        X509_free(certificate);
+    BIO* text = BIO_new(BIO_s_mem());
+    if (certificate != nullptr && text != nullptr &&
+        X509_NAME_print_ex(text, X509_get_subject_name(certificate), 0, XN_FLAG_RFC2253) >= 0) {
+        char* bytes = nullptr;
+        const long length = BIO_get_mem_data(text, &bytes);
+        if (length > 0) subject.assign(bytes, static_cast<std::size_t>(length));
     }
+    BIO_free(text);
+    X509_free(certificate);
     return FormatText("%s, %s, certificate %s, verified", SSL_get_version(m_pTls->ssl),
-                      SSL_get_cipher_name(m_pTls->ssl), subject);
+                      SSL_get_cipher_name(m_pTls->ssl), subject.c_str());
 }
 
 BOOL CSmtpStream::Send(const void* data, std::size_t length) {

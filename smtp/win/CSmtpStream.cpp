@@ -248,8 +248,9 @@ BOOL CSmtpStream::StartTls(const char* server, const std::string& caFile, DWORD 
             certificate != nullptr) {
             error = VerifyCertificate(certificate, server, trusted);
             char subject[256] = "";
-            CertNameToStrA(X509_ASN_ENCODING, &certificate->pCertInfo->Subject, CERT_X500_NAME_STR,
-                           subject, sizeof subject);
+            CertNameToStrA(X509_ASN_ENCODING, &certificate->pCertInfo->Subject,
+                           CERT_X500_NAME_STR | CERT_NAME_STR_REVERSE_FLAG, subject,
+                           sizeof subject);
             SecPkgContext_ConnectionInfo info{};
             QueryContextAttributesA(&session->context, SECPKG_ATTR_CONNECTION_INFO, &info);
             session->text =
