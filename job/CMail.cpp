@@ -35,6 +35,15 @@ int CMail::AddAttachment(std::string path) {
     return 1;
 }
 
+void CMail::SetSecurity(int port, SmtpSecurity security, std::string user, std::string password,
+                        std::string caFile) {
+    m_nPort = port;
+    m_nSecurity = security;
+    m_strUser = std::move(user);
+    m_strPassword = std::move(password);
+    m_strCAFile = std::move(caFile);
+}
+
 BOOL CMail::StartSocketLayer() { return CSmtpSocket::StartUp(); }
 
 namespace {
@@ -53,7 +62,10 @@ BOOL CMail::SendMail() {
         return FALSE;
     }
     auto connection = std::make_unique<CSmtpConnection>();
-    if (!connection->Connect(m_strServer.c_str(), SMTP_PORT)) {
+    connection->SetSecurity(m_nSecurity, m_strUser, m_strPassword, m_strCAFile);
+    const int port =
+        m_nPort != 0 ? m_nPort : (m_nSecurity == SMTP_SECURITY_TLS ? SMTP_TLS_PORT : SMTP_PORT);
+    if (!connection->Connect(m_strServer.c_str(), port)) {
         WriteErrorLog(ERROR_LOG_FILE, "Error:CMail::SendMail Connect()");
         WriteErrorLog(ERROR_LOG_FILE,
                       "SMTP "

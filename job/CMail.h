@@ -6,11 +6,10 @@
 #include <vector>
 
 #include "platform/Types.h"
+#include "smtp/SmtpSecurity.h"
 
 // The most attachments one mail carries.
 inline constexpr int MAX_ATTACHMENTS = 128;
-// SMTP's well-known port (RFC 5321); the server's port is not configurable.
-inline constexpr int SMTP_PORT = 25;
 
 class CMail {
 public:
@@ -31,12 +30,17 @@ public:
     void SetCc(std::string text) { m_strCc = std::move(text); }
     void SetBcc(std::string text) { m_strBcc = std::move(text); }
 
-    // Sends the mail to m_strServer on port 25. TRUE when the server accepted the message.
-    // Every failure found here writes two error-log entries after those of the layer below:
-    // the socket layer not starting, the connection not opening (TCP, greeting or HELO; no
-    // attachment file is then read), the transaction failing (QUIT is still sent). Refused
-    // recipients, malformed recipient lists and unreadable attachments are logged below and do
-    // not stop the send.
+    // How the conversation is protected (SmtpSecurity.h), on which port (0: 25, or 465 for
+    // SMTP_SECURITY_TLS), and the credentials for AUTH (none when `user` is empty).
+    void SetSecurity(int port, SmtpSecurity security, std::string user, std::string password,
+                     std::string caFile);
+
+    // Sends the mail to m_strServer on the port SetSecurity chose (25 unless it was called). TRUE
+    // when the server accepted the message. Every failure found here writes two error-log entries
+    // after those of the layer below: the socket layer not starting, the connection not opening
+    // (TCP, greeting or HELO; no attachment file is then read), the transaction failing (QUIT is
+    // still sent). Refused recipients, malformed recipient lists and unreadable attachments are
+    // logged below and do not stop the send.
     BOOL SendMail();
 
     std::string m_strServer;
@@ -48,6 +52,9 @@ public:
     std::string m_strSubject;
     std::string m_strBody;
     std::vector<std::string> m_aAttachmentPaths;
+    int m_nPort = 0;
+    SmtpSecurity m_nSecurity = SMTP_SECURITY_NONE;
+    std::string m_strUser, m_strPassword, m_strCAFile;
 
 protected:
     // Starts the platform's socket layer (nothing to start on Linux). FALSE when it cannot start.

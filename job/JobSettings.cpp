@@ -8,6 +8,7 @@
 #include "platform/PrivateProfile.h"
 #include "platform/ShiftJis.h"
 #include "platform/TextFormat.h"
+#include "smtp/SmtpSecurity.h"
 
 namespace {
 
@@ -26,7 +27,50 @@ void CopyValue(std::string_view value, char* field, std::size_t width) {
     field[length] = '\0';
 }
 
+// The key of the first of SMTP's optional keys in `settings` whose value cannot be used, or null.
+const char* FindUnusableSmtpKey(const JobFields& settings) {
+    if (settings.szPort[0] != '\0' && ParsePort(settings.szPort) == 0) return "Port";
+    const int security = ParseSecurity(settings.szSecurity);
+    if (security < 0) return "Security";
+    if (settings.szUser[0] != '\0' && security == SMTP_SECURITY_NONE) return "User";
+    if (settings.szPassword[0] != '\0' && settings.szUser[0] == '\0') return "Password";
+    if (settings.szCAFile[0] != '\0' && !PathExists(settings.szCAFile)) return "CAFile";
+    return nullptr;
+}
+
+bool SameLetters(std::string_view text, std::string_view lower) {
+    if (text.size() != lower.size()) return false;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c =
+            (text[i] >= 'A' && text[i] <= 'Z') ? static_cast<char>(text[i] - 'A' + 'a') : text[i];
+        if (c != lower[i]) return false;
+    }
+    return true;
+}
+
+// The largest TCP port number.
+constexpr long MAX_PORT = 65535;
+// More digits than the largest port has: the value is too big whatever they are.
+constexpr std::size_t MAX_PORT_DIGITS = 5;
+
 }  // namespace
+
+int ParsePort(std::string_view text) {
+    if (text.empty() || text.size() > MAX_PORT_DIGITS) return 0;
+    long port = 0;
+    for (char c : text) {
+        if (c < '0' || c > '9') return 0;
+        port = port * 10 + (c - '0');
+    }
+    return port <= MAX_PORT ? static_cast<int>(port) : 0;
+}
+
+int ParseSecurity(std::string_view text) {
+    if (text.empty() || SameLetters(text, "none")) return SMTP_SECURITY_NONE;
+    if (SameLetters(text, "starttls")) return SMTP_SECURITY_STARTTLS;
+    if (SameLetters(text, "tls")) return SMTP_SECURITY_TLS;
+    return -1;
+}
 
 JobSettings::JobSettings() {
     std::memset(static_cast<JobFields*>(this), 0, sizeof(JobFields));
@@ -52,6 +96,11 @@ int JobSettings::Load(const std::string& path) {
             {"Message", "Subject", szSubject, sizeof szSubject},
             {"Message", "BodyFile", szBodyFile, sizeof szBodyFile},
             {"Message", "AttachmentPathFile", szAttachmentPathFile, sizeof szAttachmentPathFile},
+            {"SMTP", "Port", szPort, sizeof szPort},
+            {"SMTP", "Security", szSecurity, sizeof szSecurity},
+            {"SMTP", "User", szUser, sizeof szUser},
+            {"SMTP", "Password", szPassword, sizeof szPassword},
+            {"SMTP", "CAFile", szCAFile, sizeof szCAFile},
         };
         // Read once; a file that cannot be read (a directory, say) gives every key empty.
         CProfileFile file;
@@ -68,6 +117,10 @@ int JobSettings::Load(const std::string& path) {
         if (result == JOB_FILE_LOADED) {
             for (const KeyField& item : optional) {
                 CopyValue(file.GetText(item.section, item.key), item.field, item.width);
+            }
+            if (const char* key = FindUnusableSmtpKey(*this)) {
+                missing = FormatText("SMTP:%s", key);
+                result = JOB_FILE_INVALID;
             }
         }
     }

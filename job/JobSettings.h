@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <string>
+#include <string_view>
 
 #include "platform/PrivateProfile.h"
 
@@ -25,7 +26,20 @@ struct JobFields {
     char szSubject[256];
     char szBodyFile[PROFILE_VALUE_MAX + 1];
     char szAttachmentPathFile[PROFILE_VALUE_MAX + 1];
+    // [SMTP]'s optional keys of the secure conversation; all empty: the plain one on port 25.
+    char szPort[16];
+    char szSecurity[16];
+    char szUser[256];
+    char szPassword[256];
+    char szCAFile[PROFILE_VALUE_MAX + 1];
 };
+
+// SMTP/Port's value: 1 to 65535 written in decimal digits alone; 0 for anything else.
+int ParsePort(std::string_view text);
+
+// SMTP/Security's value in any letter case: "none" or empty 0 (SMTP_SECURITY_NONE), "starttls"
+// 1, "tls" 2; -1 for anything else.
+int ParseSecurity(std::string_view text);
 
 // The record the job file is loaded into: the nine fields and the failure message.
 struct JobSettings : JobFields {
@@ -36,7 +50,11 @@ struct JobSettings : JobFields {
     // Address/FromAddress, Address/To) have values; JOB_FILE_NOT_EXIST ("Not Exist ini file\n"
     // in szMessage) when nothing exists at the path, the fields left as they were;
     // JOB_FILE_INVALID ("Invalid ini file, invalid SECTION:<section>:<key>\n") for the first
-    // missing or empty mandatory key, the fields before it filled and the others empty. A value
+    // missing or empty mandatory key, the fields before it filled and the others empty; the
+    // same for the first of SMTP's optional keys with a value that cannot be used, in this
+    // order: Port (ParsePort), Security (ParseSecurity), User (given without Security starttls
+    // or tls: credentials never cross in clear), Password (given without User), CAFile (no file
+    // there); then every field is filled. A value
     // longer than its field is cut to the width minus one, never inside a two-byte character.
     int Load(const std::string& path);
 

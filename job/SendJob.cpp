@@ -80,6 +80,10 @@ void BuildMailRequest(const JobFields& settings, CMail& mail) {
     mail.SetCc(settings.szCc);
     mail.SetBcc(settings.szBcc);
     mail.SetSubject(settings.szSubject);
+    const int security = ParseSecurity(settings.szSecurity);  // the loader let only good ones by
+    mail.SetSecurity(ParsePort(settings.szPort),
+                     security > 0 ? static_cast<SmtpSecurity>(security) : SMTP_SECURITY_NONE,
+                     settings.szUser, settings.szPassword, settings.szCAFile);
     mail.SetBody(ReadBodyText(settings.szBodyFile));
     for (std::string& attachment : ReadAttachmentPaths(settings.szAttachmentPathFile)) {
         mail.AddAttachment(std::move(attachment));

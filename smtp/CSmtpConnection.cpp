@@ -24,6 +24,16 @@ constexpr int REPLY_SERVICE_READY = 220;
 constexpr int REPLY_CLOSING = 221;
 constexpr int REPLY_OK = 250;
 constexpr int REPLY_START_MAIL_INPUT = 354;
+constexpr int REPLY_AUTH_CONTINUE = 334;   // RFC 4954 4
+constexpr int REPLY_AUTH_SUCCEEDED = 235;  // RFC 4954 6
+
+// What the transcript shows in place of credentials.
+constexpr std::string_view AUTH_PLAIN_SHOWN = "AUTH PLAIN <credentials hidden>";
+constexpr std::string_view CREDENTIALS_SHOWN = "<credentials hidden>";
+
+// Reasons from this value up are the TLS layer's (HRESULT-style, shown in hex); below, Winsock
+// numbers (shown in decimal).
+constexpr DWORD FIRST_TLS_REASON = 0x80000000;
 
 // Characters of a reply that carry its code.
 constexpr int REPLY_CODE_LENGTH = 3;
@@ -34,6 +44,13 @@ constexpr char CONTINUATION_MARK = '-';
 
 // The last error as the number the log entries show.
 int LastErrorNumber() { return static_cast<int>(GetLastError()); }
+
+// A reason as the entries show it: a TLS_ERROR_ value in hex as Windows shows it, any other in
+// decimal.
+std::string ReasonText(DWORD reason) {
+    return reason >= FIRST_TLS_REASON ? FormatText("0x%08lX", static_cast<unsigned long>(reason))
+                                      : FormatText("%lu", static_cast<unsigned long>(reason));
+}
 
 // The transcript's line for a reply wait ended by a failure: "<what> [<last error>]".
 std::string Failure(const char* what) { return FormatText("%s [%d]", what, LastErrorNumber()); }
@@ -66,12 +83,13 @@ BOOL GrowReplyBuffer(char*& current, int& size, int received, char** extraBuffer
 // continuation line. The search begins at `searchFrom`; `lineStart`, the start of the first line
 // not yet ended, moves past every continuation line found.
 bool HoldsLastReplyLine(std::string_view text, std::string_view ending, std::size_t searchFrom,
-                        std::size_t& lineStart) {
+                        std::size_t& lineStart, std::size_t& replyEnd) {
     for (std::size_t end = text.find(ending, searchFrom); end != std::string_view::npos;
          end = text.find(ending, lineStart)) {
         const std::string_view line = text.substr(lineStart, end - lineStart);
         if (line.size() <= CONTINUATION_MARK_POSITION ||
             line[CONTINUATION_MARK_POSITION] != CONTINUATION_MARK) {
+            replyEnd = end + ending.size();
             return true;
         }
         lineStart = end + ending.size();
@@ -100,6 +118,7 @@ BOOL CSmtpConnection::Connect(const char* server, int port) {
         return FALSE;
     }
     TraceLine("", "Connected");
+    if (m_nSecurity == SMTP_SECURITY_TLS && !SecureConnection(server, port)) return FALSE;
     m_bSessionOpen = TRUE;
     if (!ReadCommandResponse(REPLY_SERVICE_READY)) {
         WriteErrorLog(ERROR_LOG_FILE, "SMTPエラー:ReadCommandResponse 220");
@@ -107,6 +126,8 @@ BOOL CSmtpConnection::Connect(const char* server, int port) {
         Disconnect();
         return FALSE;
     }
+    if (m_nSecurity != SMTP_SECURITY_NONE || !m_strUser.empty())
+        return OpenSecureSession(server, port);
     if (!SendCommand(FormatHeloCommand(LocalHeloName()))) {
         Disconnect();
         WriteErrorLog(ERROR_LOG_FILE,
@@ -122,10 +143,132 @@ BOOL CSmtpConnection::Connect(const char* server, int port) {
     return TRUE;
 }
 
+void CSmtpConnection::SetSecurity(SmtpSecurity security, std::string user, std::string password,
+                                  std::string caFile) {
+    m_nSecurity = security;
+    m_strUser = std::move(user);
+    m_strPassword = std::move(password);
+    m_strCAFile = std::move(caFile);
+}
+
+BOOL CSmtpConnection::SendEhlo() {
+    if (!SendCommand(FormatEhloCommand(LocalHeloName()))) {
+        Disconnect();
+        WriteErrorLog(ERROR_LOG_FILE,
+                      "SMTPエラー:An unexpected error occurred while sending the EHLO command");
+        return FALSE;
+    }
+    if (!ReadCommandResponse(REPLY_OK)) {
+        Disconnect();
+        WriteErrorLog(ERROR_LOG_FILE, "SMTPエラー:ReadCommandResponse 250");
+        WriteErrorLog(ERROR_LOG_FILE, "SMTPエラー:An unexpected EHLO response was received");
+        return FALSE;
+    }
+    m_Capabilities = ParseEhloReply(m_strReply);
+    return TRUE;
+}
+
+BOOL CSmtpConnection::OpenSecureSession(const char* server, int port) {
+    if (!SendEhlo()) return FALSE;
+    if (m_nSecurity == SMTP_SECURITY_STARTTLS) {
+        if (!StartTls(server, port)) return FALSE;
+        m_Capabilities = SmtpCapabilities();  // nothing said in clear counts any more
+        if (!SendEhlo()) return FALSE;
+    }
+    return m_strUser.empty() ? TRUE : Authenticate();
+}
+
+BOOL CSmtpConnection::StartTls(const char* server, int port) {
+    if (!m_Capabilities.bStartTls) {
+        Disconnect();
+        SetLastError(WSAEPROTONOSUPPORT);
+        WriteErrorLog(ERROR_LOG_FILE,
+                      "SMTPエラー:STARTTLS[%d] The SMTP server does not offer STARTTLS",
+                      LastErrorNumber());
+        return FALSE;
+    }
+    if (!SendCommand(STARTTLS_COMMAND)) {
+        Disconnect();
+        WriteErrorLog(ERROR_LOG_FILE,
+                      "SMTPエラー:An unexpected error occurred while sending the STARTTLS command");
+        return FALSE;
+    }
+    if (!ReadCommandResponse(REPLY_SERVICE_READY)) {
+        Disconnect();
+        WriteErrorLog(ERROR_LOG_FILE, "SMTPエラー:ReadCommandResponse 220");
+        WriteErrorLog(ERROR_LOG_FILE, "SMTPエラー:An unexpected STARTTLS response was received");
+        return FALSE;
+    }
+    // Bytes sent before the handshake could only be injected by someone in the path: the run
+    // ends here (RFC 3207 6).
+    BOOL readable = FALSE;
+    if (m_nBytesAfterReply > 0 || !m_Stream.WaitReadable(readable, 0) || readable) {
+        TraceLine("", "Data received before the TLS handshake");
+        Abandon();
+        SetLastError(TLS_ERROR_ILLEGAL_MESSAGE);
+        WriteErrorLog(ERROR_LOG_FILE,
+                      "SMTPエラー:STARTTLS[0x%08lX] Data received before the TLS handshake",
+                      static_cast<unsigned long>(TLS_ERROR_ILLEGAL_MESSAGE));
+        return FALSE;
+    }
+    return SecureConnection(server, port);
+}
+
+BOOL CSmtpConnection::SecureConnection(const char* server, int port) {
+    if (m_Stream.StartTls(server, m_strCAFile, m_dwReplyTimeout)) {
+        TraceLine("TLS session: ", m_Stream.SessionText());
+        return TRUE;
+    }
+    const DWORD reason = GetLastError();
+    TraceLine("", FormatText("TLS handshake failed [%s]", ReasonText(reason).c_str()));
+    Abandon();
+    WriteErrorLog(ERROR_LOG_FILE,
+                  "SMTPエラー:TLS handshake[%s] Could not secure the connection to the SMTP "
+                  "server %s on port %d",
+                  ReasonText(reason).c_str(), server, port);
+    SetLastError(reason);
+    return FALSE;
+}
+
+BOOL CSmtpConnection::Authenticate() {
+    if (!m_Stream.IsSecure() || (!m_Capabilities.bAuthPlain && !m_Capabilities.bAuthLogin)) {
+        Disconnect();
+        SetLastError(WSAEPROTONOSUPPORT);
+        WriteErrorLog(ERROR_LOG_FILE,
+                      "SMTPエラー:AUTH[%d] The SMTP server offers no usable AUTH mechanism",
+                      LastErrorNumber());
+        return FALSE;
+    }
+    if (!ExchangeCredentials()) {
+        Disconnect();
+        WriteErrorLog(ERROR_LOG_FILE, "SMTPエラー:ReadCommandResponse 235");
+        WriteErrorLog(ERROR_LOG_FILE, "SMTPエラー:An unexpected AUTH response was received");
+        return FALSE;
+    }
+    return TRUE;
+}
+
+BOOL CSmtpConnection::ExchangeCredentials() {
+    if (m_Capabilities.bAuthPlain) {
+        return SendSecret(FormatAuthPlainCommand(m_strUser, m_strPassword), AUTH_PLAIN_SHOWN) &&
+               ReadCommandResponse(REPLY_AUTH_SUCCEEDED);
+    }
+    return SendCommand(AUTH_LOGIN_COMMAND) && ReadCommandResponse(REPLY_AUTH_CONTINUE) &&
+           SendSecret(FormatAuthLoginLine(m_strUser), CREDENTIALS_SHOWN) &&
+           ReadCommandResponse(REPLY_AUTH_CONTINUE) &&
+           SendSecret(FormatAuthLoginLine(m_strPassword), CREDENTIALS_SHOWN) &&
+           ReadCommandResponse(REPLY_AUTH_SUCCEEDED);
+}
+
+void CSmtpConnection::Abandon() {
+    m_bSessionOpen = FALSE;
+    m_Stream.Close();
+}
+
 BOOL CSmtpConnection::Disconnect() {
     if (!m_bSessionOpen) {
         WriteErrorLog(ERROR_LOG_FILE, "Already disconnected from SMTP server");
-        m_SMTP.Close();
+        m_Stream.Close();
         return FALSE;
     }
     if (!SendCommand(QUIT_COMMAND)) {
@@ -139,7 +282,7 @@ BOOL CSmtpConnection::Disconnect() {
         WriteErrorLog(ERROR_LOG_FILE, "An unexpected QUIT response was received");
     }
     m_bSessionOpen = FALSE;
-    m_SMTP.Close();
+    m_Stream.Close();
     return result;
 }
 
@@ -168,7 +311,7 @@ BOOL CSmtpConnection::ReceiveReply(char* buffer, int size, const char* terminato
     }
     char* current = buffer;
     int received = 0;
-    std::size_t lineStart = 0;
+    std::size_t lineStart = 0, replyEnd = 0;
     bool closed = false;
     const DWORD waitLimit = m_bAwaitingEndOfData ? SMTP_END_OF_DATA_TIMEOUT_MS : m_dwReplyTimeout;
     DWORD start = GetTickCount();
@@ -180,11 +323,12 @@ BOOL CSmtpConnection::ReceiveReply(char* buffer, int size, const char* terminato
                                         static_cast<unsigned long>(waitLimit)));
         }
         BOOL readable = FALSE;
-        if (!m_SMTP.WaitReadable(readable, SMTP_REPLY_POLL_INTERVAL_MS))
+        if (!m_Stream.WaitReadable(readable, SMTP_REPLY_POLL_INTERVAL_MS))
             return FailReply(current, received, Failure("Poll failed"));
         if (!readable) continue;
         const int asked = std::max(size - received - 1, 0);
-        const int count = m_SMTP.Receive(current + received, asked);
+        const int count = m_Stream.Receive(current + received, asked);
+        if (count == STREAM_NOTHING_YET) continue;
         if (count == SOCKET_ERROR) return FailReply(current, received, Failure("Receive failed"));
         if (count == 0 && asked > 0) {
             // The server has closed the connection: nothing more will come. The wait for the
@@ -210,7 +354,8 @@ BOOL CSmtpConnection::ReceiveReply(char* buffer, int size, const char* terminato
             return FailReply(current, received, Failure("Reply not kept"));
         }
         const std::string_view text(current, static_cast<std::size_t>(received));
-        if (HoldsLastReplyLine(text, ending, searchFrom, lineStart)) {
+        if (HoldsLastReplyLine(text, ending, searchFrom, lineStart, replyEnd)) {
+            m_nBytesAfterReply = static_cast<std::size_t>(received) - replyEnd;
             return CompleteReply(current, received, static_cast<int>(ending.size()), expectedCode);
         }
     }
@@ -218,7 +363,8 @@ BOOL CSmtpConnection::ReceiveReply(char* buffer, int size, const char* terminato
 
 BOOL CSmtpConnection::CompleteReply(const char* text, int received, int terminatorLength,
                                     int expectedCode) {
-    TraceReply(std::string_view(text, static_cast<std::size_t>(received)));
+    m_strReply.assign(text, static_cast<std::size_t>(received));
+    TraceReply(m_strReply);
     const int textLength = received - terminatorLength;
     char codeField[REPLY_CODE_LENGTH + 1] = {};
     std::memcpy(codeField, text, static_cast<std::size_t>(std::min(textLength, REPLY_CODE_LENGTH)));
@@ -240,6 +386,11 @@ BOOL CSmtpConnection::FailReply(const char* text, int received, const std::strin
 BOOL CSmtpConnection::SendCommand(std::string_view command) {
     TraceLine("C: ",
               command.substr(0, command.size() - std::string_view(SMTP_REPLY_TERMINATOR).size()));
+    return SendText(command);
+}
+
+BOOL CSmtpConnection::SendSecret(std::string_view command, std::string_view shown) {
+    TraceLine("C: ", shown);
     return SendText(command);
 }
 

@@ -9,6 +9,9 @@
 
 #include "platform/Types.h"
 #include "smtp/CSmtpSocket.h"
+#include "smtp/CSmtpStream.h"
+#include "smtp/SmtpCapabilities.h"
+#include "smtp/SmtpSecurity.h"
 
 class CSmtpAddress;
 class CSmtpMessage;
@@ -58,7 +61,31 @@ public:
     //    "SMTPエラー:An unexpected HELO response was received".
     // After the last three the session is already closed; the last error is 22 when the QUIT
     // exchange failed, else the reason of the failed step.
+    // With SetSecurity's TLS the handshake comes right after the TCP connect; with STARTTLS, or
+    // TLS, the greeting is answered with EHLO (and after STARTTLS's handshake with EHLO again,
+    // every earlier capability forgotten), then AUTH when a user is set. Their failures:
+    //  - handshake: "SMTPエラー:TLS handshake[<reason>] Could not secure the connection to the
+    //    SMTP server %s on port %d", a TLS_ERROR_ value in hex, else a Winsock number (10060 for
+    //    a time-out); the connection is dropped without QUIT.
+    //  - EHLO: as HELO's, with "EHLO" in the texts.
+    //  - no STARTTLS offered: Disconnect's entries, then "SMTPエラー:STARTTLS[10043] The SMTP
+    //    server does not offer STARTTLS".
+    //  - STARTTLS not answered 220: Disconnect's entries, "SMTPエラー:ReadCommandResponse 220",
+    //    "SMTPエラー:An unexpected STARTTLS response was received".
+    //  - bytes after STARTTLS's 220, before the handshake: "SMTPエラー:STARTTLS[0x80090326] Data
+    //    received before the TLS handshake"; dropped without QUIT.
+    //  - neither PLAIN nor LOGIN offered: Disconnect's entries, "SMTPエラー:AUTH[10043] The SMTP
+    //    server offers no usable AUTH mechanism".
+    //  - AUTH not answered 235 (334 to LOGIN's steps): Disconnect's entries, "SMTPエラー:
+    //    ReadCommandResponse 235", "SMTPエラー:An unexpected AUTH response was received".
+    // The credentials never reach a log or the transcript.
     BOOL Connect(const char* server, int port);
+
+    // How the next Connect protects the conversation, and the credentials for AUTH (no AUTH
+    // when `user` is empty); `caFile` names a PEM file of certificates trusted besides the
+    // system's (empty: none).
+    void SetSecurity(SmtpSecurity security, std::string user, std::string password,
+                     std::string caFile);
 
     // Ends the session: "QUIT", 221, and closes the socket in every case. TRUE only when 221
     // came. Entries: "SMTPエラー(%d):Failed in call to send QUIT command" when QUIT cannot be
@@ -107,6 +134,8 @@ public:
 
 protected:
     CSmtpSocket m_SMTP;
+    // Every byte of the conversation goes through it: the socket, or TLS over it.
+    CSmtpStream m_Stream{m_SMTP};
     BOOL m_bSessionOpen = FALSE;
     std::string m_strLastReply;
     const DWORD m_dwReplyTimeout = SMTP_REPLY_TIMEOUT_MS;
@@ -116,12 +145,35 @@ protected:
     BOOL m_bAwaitingEndOfData = FALSE;
     // Bytes of message data sent so far (for the transcript).
     std::size_t m_nDataBytes = 0;
+    // The last complete reply (all its lines), and how many bytes came after its last line.
+    std::string m_strReply;
+    std::size_t m_nBytesAfterReply = 0;
+    SmtpSecurity m_nSecurity = SMTP_SECURITY_NONE;
+    std::string m_strUser, m_strPassword, m_strCAFile;
+    // What the last EHLO reply offered.
+    SmtpCapabilities m_Capabilities;
 
 private:
     // One send of the whole text.
-    BOOL SendText(std::string_view text) { return m_SMTP.Send(text.data(), text.size()); }
+    BOOL SendText(std::string_view text) { return m_Stream.Send(text.data(), text.size()); }
     // A command line (ending in CR LF), written to the transcript first.
     BOOL SendCommand(std::string_view command);
+    // A command that carries credentials: the transcript shows `shown` in its place.
+    BOOL SendSecret(std::string_view command, std::string_view shown);
+    // EHLO and its 250; keeps what the reply offers. Failures as HELO's.
+    BOOL SendEhlo();
+    // After the greeting: EHLO, STARTTLS and its handshake, EHLO again, AUTH, as SetSecurity asks.
+    BOOL OpenSecureSession(const char* server, int port);
+    // STARTTLS, its 220, nothing more, and the handshake.
+    BOOL StartTls(const char* server, int port);
+    // The handshake; on failure its entry, the connection dropped.
+    BOOL SecureConnection(const char* server, int port);
+    // AUTH PLAIN, else AUTH LOGIN, whichever the server offers; 235 expected.
+    BOOL Authenticate();
+    // The exchange of the AUTH mechanism chosen: TRUE when 235 came.
+    BOOL ExchangeCredentials();
+    // Drops the connection without QUIT: nothing more may be said over it.
+    void Abandon();
     // A piece of the message data, counted for the transcript.
     BOOL SendData(std::string_view text);
     // RCPT TO for every recipient, To, Cc, Bcc; each refusal logged, none stops the others.

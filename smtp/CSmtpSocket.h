@@ -56,6 +56,10 @@ public:
     // Changes the send time-out of the sockets this object creates from now on.
     void SetSendTimeout(DWORD milliseconds) { m_dwSendTimeout = milliseconds; }
 
+    // Makes each receive of the open socket wait at most `milliseconds` (0: without limit); a
+    // receive that waits longer fails with 10060 (the TLS layer reads through it).
+    void SetReceiveTimeout(DWORD milliseconds);
+
     // Connects to `host` (dotted IPv4 text, or else a host name, looked up for its first IPv4
     // address) on `port` (host byte order). 127.0.0.1 is used without any lookup;
     // 255.255.255.255 is the "no address" value of the conversion and is taken for a host

@@ -1,6 +1,7 @@
 // The wire texts of the SMTP client.
 #include "smtp/SmtpWireText.h"
 
+#include "message/Base64.h"
 #include "message/JapaneseText.h"
 #include "smtp/CSmtpSocket.h"
 #include "platform/TextFormat.h"
@@ -17,6 +18,21 @@ bool IsHostNameByte(unsigned char byte) { return byte > 0x20 && byte < 0x7F; }
 
 std::string FormatHeloCommand(const std::string& hostName) {
     return FormatText("HELO %s\r\n", hostName.c_str());
+}
+
+std::string FormatEhloCommand(const std::string& hostName) {
+    return FormatText("EHLO %s\r\n", hostName.c_str());
+}
+
+std::string FormatAuthLoginLine(const std::string& text) {
+    std::string line(Base64GroupsLength(text.size()), '\0');
+    EncodeBase64Groups(reinterpret_cast<const unsigned char*>(text.data()), text.size(),
+                       line.data());
+    return line + "\r\n";
+}
+
+std::string FormatAuthPlainCommand(const std::string& user, const std::string& password) {
+    return "AUTH PLAIN " + FormatAuthLoginLine(std::string(1, '\0') + user + '\0' + password);
 }
 
 std::string FormatMailFromCommand(const std::string& address) {

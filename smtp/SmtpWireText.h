@@ -8,6 +8,8 @@
 // The commands without arguments.
 inline constexpr std::string_view QUIT_COMMAND = "QUIT\r\n";
 inline constexpr std::string_view DATA_COMMAND = "DATA\r\n";
+inline constexpr std::string_view STARTTLS_COMMAND = "STARTTLS\r\n";
+inline constexpr std::string_view AUTH_LOGIN_COMMAND = "AUTH LOGIN\r\n";
 
 // The framing of a multipart mail (boundary "#BOUNDARY#", as the header declares it): the body
 // part's header, sent before the body, and the closing boundary line, whose line end is the
@@ -26,6 +28,16 @@ inline constexpr const char* HELO_FALLBACK_NAME = "localhost";
 
 // "HELO <name>\r\n".
 std::string FormatHeloCommand(const std::string& hostName);
+
+// "EHLO <name>\r\n".
+std::string FormatEhloCommand(const std::string& hostName);
+
+// "AUTH PLAIN <base64 of NUL user NUL password>\r\n" (RFC 4616, no authorization identity).
+// The bytes of the job are sent as they are.
+std::string FormatAuthPlainCommand(const std::string& user, const std::string& password);
+
+// One answer of AUTH LOGIN: the base64 of `text`, then CR LF.
+std::string FormatAuthLoginLine(const std::string& text);
 
 // "MAIL FROM:<address>\r\n" (an empty address gives "MAIL FROM:<>\r\n").
 std::string FormatMailFromCommand(const std::string& address);

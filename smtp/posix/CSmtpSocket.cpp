@@ -36,6 +36,12 @@ BOOL CSmtpSocket::Create() {
     return TRUE;
 }
 
+void CSmtpSocket::SetReceiveTimeout(DWORD milliseconds) {
+    timeval timeout{static_cast<time_t>(milliseconds / 1000),
+                    static_cast<suseconds_t>(milliseconds % 1000) * 1000};
+    setsockopt(m_hSocket, SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout);
+}
+
 BOOL CSmtpSocket::Connect(const sockaddr* address, socklen_t length) {
     if (connect(m_hSocket, address, length) == SOCKET_ERROR) {
         // A signal (or the process stopped and continued) cuts the wait short, but the
@@ -85,7 +91,7 @@ BOOL CSmtpSocket::Send(const void* data, std::size_t length) {
 int CSmtpSocket::Receive(void* buffer, int length) {
     ssize_t count = recv(m_hSocket, buffer, length > 0 ? static_cast<std::size_t>(length) : 0, 0);
     if (count < 0) {
-        SetLastErrorFromErrno(errno);
+        SetLastErrorFromErrno(errno == EAGAIN || errno == EWOULDBLOCK ? ETIMEDOUT : errno);
         return SOCKET_ERROR;
     }
     return static_cast<int>(count);

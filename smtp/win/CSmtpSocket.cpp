@@ -44,6 +44,11 @@ BOOL CSmtpSocket::Create() {
     return TRUE;
 }
 
+void CSmtpSocket::SetReceiveTimeout(DWORD milliseconds) {
+    setsockopt(m_hSocket, SOL_SOCKET, SO_RCVTIMEO, reinterpret_cast<const char*>(&milliseconds),
+               sizeof milliseconds);
+}
+
 BOOL CSmtpSocket::Connect(const sockaddr* address, socklen_t length) {
     if (connect(m_hSocket, address, length) == SOCKET_ERROR) return Failed();
     return TRUE;

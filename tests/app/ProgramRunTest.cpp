@@ -32,6 +32,8 @@ struct Row {
     SmtpScript script;
     Job job;
     std::string dialogue, log, shell = "", ending = "";  // ending: of every byte received
+    bool hello =
+        false;  // the dialogue is a TLS handshake: only its record's first 2 bytes compared
 };
 
 class ProgramRunTest : public ProgramTest {
@@ -44,6 +46,7 @@ public:
         WriteFile(Work("job.ini"), row.job.Ini());
         Run({"-inifile:job.ini", "-trace:" + trace}, row.shell);
         std::string received = server ? server->Received() : "", whole = received;
+        if (row.hello) received.resize(std::min<std::size_t>(received.size(), 2));
         std::size_t data = received.find("DATA\r\n"), end = received.find("\r\n.\r\n");
         if (data != std::string::npos && end != std::string::npos)
             received.replace(data + 6, end - data - 6, "~");
@@ -65,11 +68,14 @@ TEST_F(ProgramRunTest, JobFileResolutionAndTheRunLog) {
         deep += (WindowsProgram() ? Utf8(u8"表") : "表") + std::string(i % 65 == 64 ? "/" : "");
     WriteFile(Work(deep + "job.ini"), "[SMTP]\nServer=127.0.0.1\n[Address]\nFromName=a\n");
     Run({"-inifile:" + deep + "job.ini"});
+    WriteFile(Work("user.ini"), Job{.smtp = "User=u\r\nPassword=secret\r\n"}.Ini());
+    Run({"-inifile:user.ini"});  // credentials never cross in clear: nothing is sent
     EXPECT_EQ(RunLog(),
               "[stamp][stamp]Not Exist ini file\n"
               "[stamp][stamp]Invalid ini file, invalid SECTION:Address:FromName\n"
               "[stamp][stamp]Invalid ini file, invalid SECTION:SMTP:Server\n"
-              "[stamp][stamp]Invalid ini file, invalid SECTION:Address:FromAddress\n");
+              "[stamp][stamp]Invalid ini file, invalid SECTION:Address:FromAddress\n"
+              "[stamp][stamp]Invalid ini file, invalid SECTION:SMTP:User\n");
     EXPECT_FALSE(std::filesystem::exists(Work("log")));
 }
 
@@ -149,6 +155,8 @@ TEST_F(ProgramRunTest, EveryFailureIsLoggedInOrder) {
     const std::string quitFailed =
         Log({Response("221"), "An unexpected QUIT response was received"});
     // clang-format on
+    const std::string starttls = "Port=25\r\nSecurity=starttls\r\n",
+                      offersTls = "250-scripted.test\r\n250 STARTTLS\r\n";
     WriteFile(Work("big.bin"), std::string(24 << 20, 'x'));  // more than the socket buffers
     WriteFile(Work("big.txt"), Work("big.bin"));
     WriteFile(Work("folder.txt"), Work(""));
@@ -187,6 +195,17 @@ TEST_F(ProgramRunTest, EveryFailureIsLoggedInOrder) {
          : Log({"Attachment file not found: COM1", "Attachment file not found: C:\\jobs\\nul.txt"})},
         {{}, {.server = "no-such-host.invalid"}, "", Log({"SMTPエラー:m_SMTP.Connect[10022] "
          "Could not connect to the SMTP server no-such-host.invalid on port 25"}) + connectFailed},
+        // STARTTLS not offered, refused, or followed by bytes an attacker put before the handshake
+        {{{"EHLO", "250-scripted.test\r\n250 AUTH PLAIN\r\n"}}, {.smtp = starttls},
+         "EHLO fernpost.test\r\nQUIT\r\n", Log({"SMTPエラー:STARTTLS[10043] The SMTP server does "
+         "not offer STARTTLS"}) + connectFailed},
+        {{{"EHLO", offersTls}, {"STARTTLS", "454 4.7.0 TLS not available\r\n"}},
+         {.smtp = starttls}, "EHLO fernpost.test\r\nSTARTTLS\r\nQUIT\r\n",
+         Log({Response("220"), Unexpected("STARTTLS")}) + connectFailed},
+        {{{"EHLO", offersTls}, {"STARTTLS", "220 go ahead\r\n250-mx\r\n250 AUTH PLAIN\r\n"}},
+         {.smtp = starttls + "User=u\r\nPassword=secret\r\n"}, "EHLO fernpost.test\r\nSTARTTLS\r\n",
+         Log({"SMTPエラー:STARTTLS[0x80090326] Data received before the TLS handshake"}) +
+         connectFailed},
         // nothing listens there; a folder to attach (its failure would have an entry) is not read
         {{}, {.server = "127.0.0.2", .attachmentPathFile = "folder.txt"}, "", Log({"SMTPエラー:"
          "m_SMTP.Connect[10061] Could not connect to the SMTP server 127.0.0.2 on port 25"}) +
@@ -200,6 +219,52 @@ TEST_F(ProgramRunTest, EveryFailureIsLoggedInOrder) {
           " bytes>\nConnection closed by the server\nReply wait ended\nC: QUIT\n"
           "Connection closed by the server\nTime-out: no reply within 5000 ms\n"})
         EXPECT_NE(trace.find(says), std::string::npos) << trace;
+}
+
+// The handshake refused, each with its entry and nothing sent: a server that is no TLS server or
+// is silent (the 5 s of a reply), and on 465 certificates that must not be trusted, an old
+// protocol.
+TEST_F(ProgramRunTest, TlsHandshakeRefusals) {
+    ASSERT_EQ(RunProgram({FERNPOST_SOURCE_DIR "/scripts/test-certificates", Work("c")}, "/").status,
+              0);
+    const auto tlsServer = [&](const std::string& name, const std::string& options = "") {
+        return "(timeout 30 openssl s_server -quiet -naccept 1 -accept 127.0.0.1:465 -cert " +
+               Work("c/" + name + ".pem") + " -key " + Work("c/" + name + ".key") + options +
+               " </dev/null >/dev/null 2>&1 &) && for i in $(seq 100); do ss -Htln | grep -q "
+               ":465 && break; sleep 0.1; done && exec";
+    };
+    const auto refused = [](const std::string& code, const std::string& server, int port) {
+        return Log({"SMTPエラー:TLS handshake[" + code +
+                        "] Could not secure the connection to "
+                        "the SMTP server " +
+                        server + " on port " + std::to_string(port),
+                    "Error:CMail::SendMail Connect()",
+                    "SMTP サーバ接続に失敗しました。\n\rSMTPの"
+                    "設定が間違っているか、SMTPサーバが動作していない可能性があります。"});
+    };
+    const std::string tls = "Security=tls\r\nCAFile=" + Work("c/ca.pem") + "\r\n";
+    const Row rows[] = {
+        // clang-format off
+        {{}, {.smtp = tls + "Port=25\r\n"}, "\x16\x03", refused("0x80090326", "127.0.0.1", 25)},
+        {{{"greeting", ""}, {"other", ""}}, {.smtp = tls + "Port=25\r\n"}, "\x16\x03",
+         refused("10060", "127.0.0.1", 25)},
+        {{}, {.smtp = "Security=tls\r\n"}, "", refused("0x80090325", "127.0.0.1", 465), tlsServer("self")},
+        {{}, {.smtp = tls}, "", refused("0x80090322", "127.0.0.1", 465), tlsServer("wrong")},
+        {{}, {.server = "localhost", .smtp = tls}, "", refused("0x80090322", "localhost", 465),
+         tlsServer("wrong")},
+        {{}, {.smtp = tls}, "", refused("0x80090328", "127.0.0.1", 465), tlsServer("expired")},
+        {{}, {.smtp = tls}, "", refused("0x80090331", "127.0.0.1", 465),
+         tlsServer("server", " -tls1 -cipher DEFAULT@SECLEVEL=0")},
+        // clang-format on
+    };
+    for (Row row : rows) {
+        row.hello = true;
+        if (!WindowsProgram() || row.shell.find("-tls1") == std::string::npos) ExpectRun(row);
+    }
+    if (WindowsProgram())
+        GTEST_SKIP()
+            << "the TLS 1.0 server: Wine's Schannel answers 0x80090304 and prints GnuTLS's "
+               "message, where Windows refuses the protocol";
 }
 
 // Non-regular files are never opened. A FIFO, a device, a 100 MB line: as job, invalid; as body,

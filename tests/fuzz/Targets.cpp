@@ -15,6 +15,7 @@
 #include "platform/CodePage932.h"
 #include "platform/PrivateProfile.h"
 #include "smtp/CSmtpConnection.h"
+#include "smtp/SmtpCapabilities.h"
 #include "smtp/SmtpWireText.h"
 
 namespace {
@@ -105,6 +106,15 @@ void ReplyFuzz(const std::string& input) {
     Check(probe.ReadCommandResponse(250) == (text.compare(0, 3, "250") == 0) &&
           probe.GetLastReply().size() <= text.size());
     close(ends[0]), close(ends[1]);
+}
+
+// The EHLO reader on any reply: a line end added at the end changes nothing; without "250" nothing
+// is offered.
+void CapabilitiesFuzz(const std::string& input) {
+    const SmtpCapabilities a = ParseEhloReply(input), b = ParseEhloReply(input + "\r\n");
+    Check(a.bStartTls == b.bStartTls && a.bAuthPlain == b.bAuthPlain &&
+          a.bAuthLogin == b.bAuthLogin);
+    if (input.find("250") == npos) Check(!a.bStartTls && !a.bAuthPlain && !a.bAuthLogin);
 }
 
 // The whole message: job fields (the first lines) and a body (the rest) as they go out. No bare CR

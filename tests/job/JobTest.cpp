@@ -41,6 +41,35 @@ TEST(JobSettingsTest, WidthsAndMandatoryKeys) {
         EXPECT_EQ(settings.szMessage, "Invalid ini file, invalid SECTION:" + key + "\n");
     }
     EXPECT_EQ(settings.Load(dir.Path("none.ini")), 1001);
+    // SMTP's optional keys: each value that cannot be used names its key (the first in the order
+    // Port, Security, User, Password, CAFile); good ones are kept as written.
+    const std::pair<std::string, std::string> smtp[] = {
+        {"Port=0", "Port"},
+        {"Port=70000", "Port"},
+        {"Port=25a", "Port"},
+        {"Port=-25", "Port"},
+        {"Port=0000000000000000025", "Port"},
+        {"Security=ssl", "Security"},
+        {"User=u\nPassword=p", "User"},
+        {"Security=NONE\nUser=u", "User"},
+        {"Security=tls\nPassword=p", "Password"},
+        {"Port=x\nSecurity=x", "Port"},
+        {"Security=StartTLS\nCAFile=" + dir.Path("none.pem"), "CAFile"},
+        {"Port=65535\nSecurity=Tls\nUser=u\nPassword=p\nCAFile=" + dir.Path("job.ini"), ""}};
+    for (const auto& [lines, key] : smtp) {
+        WriteFile(dir.Path("job.ini"), "[SMTP]\nServer=s\n" + lines +
+                                           "\n[Address]\nFromName=n\n"
+                                           "FromAddress=a\nTo=t\n");
+        JobSettings job;
+        EXPECT_EQ(job.Load(dir.Path("job.ini")), key.empty() ? 0 : 1003) << lines;
+        EXPECT_EQ(job.szMessage,
+                  key.empty() ? "" : "Invalid ini file, invalid SECTION:SMTP:" + key + "\n");
+        if (key.empty()) {
+            EXPECT_EQ((std::vector<std::string>{job.szPort, job.szSecurity, job.szUser,
+                                                job.szPassword, job.szCAFile}),
+                      (std::vector<std::string>{"65535", "Tls", "u", "p", dir.Path("job.ini")}));
+        }
+    }
 }
 
 // Every list line naming nothing has its entry, until 128 paths are taken; empty lines none.

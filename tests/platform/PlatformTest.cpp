@@ -56,7 +56,10 @@ TEST(PrivateProfileTest, Rules) {
     for (const auto& [contents, section, key, value] : cases) {
         WriteFile(dir.Path("job.ini"), contents);
         EXPECT_EQ(GetPrivateProfileText(section, key, dir.Path("job.ini")), value) << contents;
-        if (auto model = SystemProfileText(section, key, dir.Path("job.ini"))) {
+        // Wine's own reader pairs the odd last byte of a UTF-16 file with whatever follows it in
+        // memory (its answer changes with the program's layout): no model for that row.
+        const bool odd = contents.size() % 2 == 1 && contents.rfind("\xFF\xFE", 0) == 0;
+        if (auto model = SystemProfileText(section, key, dir.Path("job.ini")); model && !odd) {
             EXPECT_EQ(*model, value) << contents;
         }
     }

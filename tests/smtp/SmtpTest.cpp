@@ -12,6 +12,7 @@
 #include "platform/LastError.h"
 #include "platform/WinsockError.h"
 #include "message/CSmtpMessage.h"
+#include "smtp/SmtpCapabilities.h"
 #include "smtp/SmtpWireText.h"
 #include "support/TestFiles.h"
 #include "support/ScriptedSmtpServer.h"
@@ -222,6 +223,33 @@ TEST(SmtpWireTextTest, HeloNameLineEndsAndErrorNumbers) {
     };
     // clang-format on
     for (auto [errnoValue, code] : errors) EXPECT_EQ(WinsockErrorFromErrno(errnoValue), code);
+}
+
+// What an EHLO reply offers: the first line (the server's name) never counts; keywords in any
+// case; AUTH's mechanisms after blanks or after "AUTH="; other codes and broken lines offer
+// nothing.
+TEST(SmtpWireTextTest, EhloCapabilitiesAndAuthLines) {
+    // clang-format off
+    const std::pair<std::string, std::string> replies[] = {  // reply, offered: STARTTLS PLAIN LOGIN
+        {"250-STARTTLS AUTH PLAIN\r\n250 SIZE\r\n", "---"},
+        {"250-mx\r\n250-starttls\r\n250 Auth cram-md5 Plain\r\n", "SP-"},
+        {"250-mx\r\n250-AUTH=LOGIN\r\n250 STARTTLS x\r\n", "--L"},
+        {"250-mx\r\n250-AUTH\tLOGIN  PLAIN\r\n250 STARTTLS", "SPL"},
+        {"250-mx\r\n251-STARTTLS\r\n250STARTTLS\r\n250-AUTH PLAINX LOGI\r\n250 AUTHPLAIN", "---"},
+        {"250-mx\r\n250-\r\n250 \r\n250", "---"}, {"", "---"},
+    };
+    // clang-format on
+    for (const auto& [reply, offered] : replies) {
+        const SmtpCapabilities c = ParseEhloReply(reply);
+        const std::string seen = {c.bStartTls ? 'S' : '-', c.bAuthPlain ? 'P' : '-',
+                                  c.bAuthLogin ? 'L' : '-'};
+        EXPECT_EQ(seen, offered) << reply;
+    }
+    // Python: base64.b64encode(b"\0alice\0Pa55:w\x94\x92") and base64.b64encode(b"alice")
+    EXPECT_EQ(FormatAuthPlainCommand("alice", "Pa55:w\x94\x92"),
+              "AUTH PLAIN AGFsaWNlAFBhNTU6d5SS\r\n");
+    EXPECT_EQ(FormatAuthLoginLine("alice"), "YWxpY2U=\r\n");
+    EXPECT_EQ(FormatEhloCommand("fernpost.test"), "EHLO fernpost.test\r\n");
 }
 
 }  // namespace

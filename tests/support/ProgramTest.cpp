@@ -18,7 +18,7 @@ ProgramResult RunProgram(const std::vector<std::string>& command, const std::str
 }
 
 std::string Job::Ini() const {
-    return "[SMTP]\r\nServer=" + server + "\r\n[Address]\r\nFromName=" + fromName +
+    return "[SMTP]\r\nServer=" + server + "\r\n" + smtp + "[Address]\r\nFromName=" + fromName +
            "\r\nFromAddress=" + fromAddress + "\r\nTo=" + to + "\r\nCc=" + cc + "\r\nBcc=" + bcc +
            "\r\n[Message]\r\nSubject=" + subject + "\r\nBodyFile=" + bodyFile +
            "\r\nAttachmentPathFile=" + attachmentPathFile + "\r\n";

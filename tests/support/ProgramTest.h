@@ -24,6 +24,7 @@ struct Job {
     std::string server = "127.0.0.1", fromName = "夜間バッチ", fromAddress = "batch";
     std::string to = "ops, audit", cc = "", bcc = "", subject = "夜間レポート";
     std::string bodyFile = "", attachmentPathFile = "";
+    std::string smtp = "";  // more lines of [SMTP], each ended by CR LF
     std::string Ini() const;
 };
 
