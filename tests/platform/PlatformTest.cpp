@@ -56,8 +56,7 @@ TEST(PrivateProfileTest, Rules) {
     for (const auto& [contents, section, key, value] : cases) {
         WriteFile(dir.Path("job.ini"), contents);
         EXPECT_EQ(GetPrivateProfileText(section, key, dir.Path("job.ini")), value) << contents;
-        // Wine's own reader pairs the odd last byte of a UTF-16 file with whatever follows it in
-        // memory (its answer changes with the program's layout): no model for that row.
+        // Wine's reader takes a UTF-16 file's odd last byte with whatever follows it: no model.
         const bool odd = contents.size() % 2 == 1 && contents.rfind("\xFF\xFE", 0) == 0;
         if (auto model = SystemProfileText(section, key, dir.Path("job.ini")); model && !odd) {
             EXPECT_EQ(*model, value) << contents;

@@ -19,8 +19,8 @@
 
 namespace {
 
-// The tick counter as the reply reader sees it: a second before its wrap when a row starts, and
-// running g_ticksPerMs times as fast as the real one.
+// The reader's tick counter: a second before its wrap when a row starts, g_ticksPerMs times as
+// fast.
 std::int64_t g_rowStart;
 DWORD g_ticksPerMs = 1;
 std::int64_t RealMs() {
@@ -30,10 +30,9 @@ std::int64_t RealMs() {
 }
 DWORD TestTicks() { return DWORD(0xFFFFFFFFu - 1000 + (RealMs() - g_rowStart) * g_ticksPerMs); }
 
-// Each reply as the reader takes it, the tick counter wrapping during the wait. One that never
-// ends waits out the time-out once (5 s; the end of data's 10 min, on a clock 200 times as fast),
-// pausing (never less, never much more, never spinning); every byte of a trickle restarts the
-// wait. A buffer without room or a growth step of none is refused before anything is read.
+// Each reply as the reader takes it, the tick counter wrapping during the wait. A silent server's
+// wait ends once after 5 s (the end of data's after 10 min, on a clock 200 times as fast), pausing,
+// never spinning; a trickle's every byte restarts it. A buffer without room is refused at once.
 TEST(ReplyReaderTest, Replies) {
     char buffer[8], *extra = nullptr;
     for (auto [size, growBy] : {std::pair{0, 1}, {8, 0}})
@@ -148,8 +147,7 @@ TEST(CSmtpSocketTest, ConnectInterruptedBySignalWaitsForItsConnection) {
     close(listener);
 }
 
-// A socket's sends wait 3 min for the server (RFC 5321 4.5.3.2.5); one that stops reading fails
-// the send when that time has passed.
+// A send waits 3 min for a server that stops reading (RFC 5321 4.5.3.2.5), then fails.
 TEST(CSmtpSocketTest, SendsTimeOut) {
     ScriptedSmtpServer server({{"greeting", "220 x\r\n" + Pauses(30)}});  // reads nothing for 9 s
     Probe probe;
@@ -165,9 +163,9 @@ TEST(CSmtpSocketTest, SendsTimeOut) {
     EXPECT_EQ(GetLastError(), 10060u);
 }
 
-// Steps that fail, with their entries: a RCPT answered by the greeting (last error 22); sends
-// without a socket (EBADF); a HELO, a DATA and a header that cannot be sent after replies taken as
-// given (QUIT's entries where the session is open: before HELO's, after the others).
+// Failed steps and their entries: a RCPT answered by the greeting (22), sends without a socket, a
+// HELO, DATA or header unsent after replies taken as given (QUIT's before HELO's, after the
+// others).
 TEST(CSmtpConnectionTest, FailedStepsHaveTheirEntries) {
     TempDir dir(true);
     ScriptedSmtpServer server;
@@ -205,8 +203,7 @@ TEST(SmtpWireTextTest, HeloNameLineEndsAndErrorNumbers) {
         {"a\x80", "localhost"}, {"a\n", "localhost"}, {"mx-1.example.jp", "mx-1.example.jp"}};
     for (const auto& [name, chosen] : names) EXPECT_EQ(ChooseHeloName(name), chosen);
     EXPECT_EQ(ToCrLfLineEnds("a\r\nb\rc\nd\r"), "a\r\nb\r\nc\r\nd\r\n");
-    // The Winsock number of every errno of the same name (Winsock's list); EPIPE is a reset; an
-    // unknown errno is kept as it is.
+    // Winsock's number for each errno of its name (Winsock's list); EPIPE a reset; others kept.
     // clang-format off
     const std::pair<int, DWORD> errors[] = {
         {EINTR, 10004}, {EBADF, 10009}, {EACCES, 10013}, {EFAULT, 10014}, {EINVAL, 10022},

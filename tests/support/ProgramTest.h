@@ -23,10 +23,23 @@ ProgramResult RunProgram(const std::vector<std::string>& command, const std::str
 struct Job {
     std::string server = "127.0.0.1", fromName = "夜間バッチ", fromAddress = "batch";
     std::string to = "ops, audit", cc = "", bcc = "", subject = "夜間レポート";
-    std::string bodyFile = "", attachmentPathFile = "";
-    std::string smtp = "";  // more lines of [SMTP], each ended by CR LF
+    std::string bodyFile = "", attachmentPathFile = "", smtp = "";  // smtp: more [SMTP] lines
     std::string Ini() const;
 };
+
+// The error log's text for `entries`, stamps masked.
+inline std::string Log(const std::vector<std::string>& entries) {
+    std::string log;
+    for (const std::string& entry : entries) log += "[stamp] " + entry + "\n";
+    return log;
+}
+// The send driver's entries after a connection that could not be opened.
+inline const std::string CONNECT_FAILED =
+    Log({"Error:CMail::SendMail Connect()",
+         "SMTP サーバ接続に失敗しました。\n\rSMTPの設定が間違っ"
+         "ているか、SMTPサーバが動作していない可能性があります。"});
+
+inline const std::string SCRIPTS = FERNPOST_SOURCE_DIR "/scripts/";  // the scripts tests run
 
 // The fernpost.exe that FERNPOST_WINDOWS_PROGRAM names, for scripts/test-windows's Wine; or null.
 inline const char* WindowsProgram() { return std::getenv("FERNPOST_WINDOWS_PROGRAM"); }

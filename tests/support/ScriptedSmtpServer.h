@@ -11,10 +11,9 @@
 // The reply to each command, keyed by the whole line ("RCPT TO:<b>"), else its verb ("HELO"...),
 // else "other"; "greeting" answers the connection, "." the end of the data (which a "354" reply
 // makes the server read). In a reply "{wait}" pauses SCRIPT_PAUSE_MS (long enough to part two
-// receives), "{close}" closes the connection and "{reset}" resets it.
+// receives), "{close}" closes the connection and "{reset}" resets it; Pauses(n) makes n pauses.
 using SmtpScript = std::map<std::string, std::string>;
 inline constexpr int SCRIPT_PAUSE_MS = 300;
-// `count` pauses in a row.
 inline std::string Pauses(int count) { return count > 0 ? "{wait}" + Pauses(count - 1) : ""; }
 // Every wait is bounded: a minute for a client to connect (Wine starting), 10 s of silence.
 inline constexpr int SCRIPT_CONNECT_LIMIT_MS = 60000, SCRIPT_IDLE_LIMIT_MS = 10000;
@@ -44,9 +43,8 @@ private:
     std::thread thread_;
 };
 
-// A connection whose socket connects without the session frame, so single replies can be read.
-// The first `fakeReplies` replies are taken as given, unread, and the socket is closed at the last
-// of them: every later send or wait fails (EBADF).
+// A bare connection, so single replies can be read; or, with `fakeReplies`, one whose replies are
+// taken as given, unread, and whose socket closes at the last of them: later calls fail (EBADF).
 struct Probe : CSmtpConnection {
     bool Open() { return m_SMTP.Create() && m_SMTP.Connect("127.0.0.1", 25); }
     BOOL ReadCommandResponse(int code) override {
