@@ -3,16 +3,21 @@
 // last bytes of each read for the end-of-data mark, so that it takes data at memory speed and does
 // not measure itself. With --discard it is a plain TCP reader instead: each connection is read to
 // its end and dropped. It serves one connection after another until killed, and appends one line
-// per mail (or connection) to the report file: the number of data bytes received.
+// per mail (or connection) to the report file: the number of data bytes received. With --tls CERT
+// KEY it offers STARTTLS (RFC 3207) in its EHLO reply and, after it, reads and answers through
+// OpenSSL with that certificate and key, so that senders can be timed over TLS as well.
 //
-// Usage: smtp_sink PORT REPORT_FILE [--discard]
+// Usage: smtp_sink PORT REPORT_FILE [--discard | --tls CERT KEY]
 #include <arpa/inet.h>
 #include <netinet/in.h>
+#include <openssl/err.h>
+#include <openssl/ssl.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cctype>
+#include <csignal>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -33,20 +38,38 @@ constexpr std::size_t END_MARK_LENGTH = sizeof END_MARK - 1;
 // Characters of a command that decide the reply ("DATA", "QUIT", "EHLO"...).
 constexpr std::size_t VERB_LENGTH = 4;
 
-bool SendText(int fd, const char* text) {
+// One client connection: plain until STARTTLS, then through `tls`.
+struct Connection {
+    int fd;
+    SSL* tls = nullptr;
+    ~Connection() {
+        if (tls != nullptr) SSL_shutdown(tls);  // close_notify, as a clean TLS end
+        SSL_free(tls);
+    }
+    // Up to `size` bytes; 0 or less when the client left (TLS: at most one record a call).
+    ssize_t Receive(char* data, std::size_t size) {
+        if (tls == nullptr) return recv(fd, data, size, 0);
+        return SSL_read(tls, data, static_cast<int>(std::min<std::size_t>(size, INT32_MAX)));
+    }
+};
+
+bool SendText(Connection& connection, const char* text) {
     std::size_t length = std::strlen(text);
-    return send(fd, text, length, MSG_NOSIGNAL) == static_cast<ssize_t>(length);
+    if (connection.tls != nullptr)
+        return SSL_write(connection.tls, text, static_cast<int>(length)) ==
+               static_cast<int>(length);
+    return send(connection.fd, text, length, MSG_NOSIGNAL) == static_cast<ssize_t>(length);
 }
 
 // Reads the data of one mail up to the end mark; the number of bytes, or -1 when the client left.
 // Only the last five bytes seen are kept: dot-stuffed data holds the mark nowhere but at its end,
 // and the client sends nothing after it before the reply.
-long long ReadMailData(int fd, std::vector<char>& block) {
+long long ReadMailData(Connection& connection, std::vector<char>& block) {
     char tail[END_MARK_LENGTH] = {'\r', '\n', 0, 0, 0};  // DATA's line end counts for ".\r\n"
     std::size_t tailLength = 2;
     long long total = 0;
     for (;;) {
-        ssize_t got = recv(fd, block.data(), block.size(), 0);
+        ssize_t got = connection.Receive(block.data(), block.size());
         if (got <= 0) return -1;
         total += got;
         std::size_t n = static_cast<std::size_t>(got);
@@ -63,34 +86,51 @@ long long ReadMailData(int fd, std::vector<char>& block) {
     }
 }
 
-// Answers one SMTP session; each mail's data size goes to the report.
-void ServeSmtp(int fd, std::vector<char>& block, std::FILE* report) {
-    if (!SendText(fd, "220 sink ESMTP\r\n")) return;
+// Answers one SMTP session, offering STARTTLS when `context` is set; each mail's data size goes
+// to the report.
+void ServeSmtp(int fd, SSL_CTX* context, std::vector<char>& block, std::FILE* report) {
+    Connection connection{fd};
+    if (!SendText(connection, "220 sink ESMTP\r\n")) return;
     std::string pending;
     for (;;) {
         std::size_t end;
         while ((end = pending.find("\r\n")) == std::string::npos) {
-            ssize_t got = recv(fd, block.data(), block.size(), 0);
+            ssize_t got = connection.Receive(block.data(), block.size());
             if (got <= 0) return;
             pending.append(block.data(), static_cast<std::size_t>(got));
         }
         std::string verb = pending.substr(0, std::min(end, VERB_LENGTH));
         pending.erase(0, end + 2);
         for (char& c : verb) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+        const bool offerTls = context != nullptr && connection.tls == nullptr;
         if (verb == "QUIT") {
-            SendText(fd, "221 bye\r\n");
+            SendText(connection, "221 bye\r\n");
             return;
         }
-        if (verb != "DATA") {
-            if (!SendText(fd, "250 ok\r\n")) return;
+        if (verb == "EHLO" && offerTls) {
+            if (!SendText(connection, "250-sink\r\n250 STARTTLS\r\n")) return;
             continue;
         }
-        if (!SendText(fd, "354 go ahead\r\n")) return;
-        long long bytes = ReadMailData(fd, block);
+        if (verb == "STAR" && offerTls) {  // STARTTLS; anything sent with it is an error
+            if (!pending.empty() || !SendText(connection, "220 ready\r\n")) return;
+            connection.tls = SSL_new(context);
+            if (connection.tls == nullptr || !SSL_set_fd(connection.tls, fd) ||
+                SSL_accept(connection.tls) != 1) {
+                ERR_print_errors_fp(stderr);
+                return;
+            }
+            continue;
+        }
+        if (verb != "DATA") {
+            if (!SendText(connection, "250 ok\r\n")) return;
+            continue;
+        }
+        if (!SendText(connection, "354 go ahead\r\n")) return;
+        long long bytes = ReadMailData(connection, block);
         if (bytes < 0) return;
         std::fprintf(report, "%lld\n", bytes);
         std::fflush(report);
-        if (!SendText(fd, "250 ok: discarded\r\n")) return;
+        if (!SendText(connection, "250 ok: discarded\r\n")) return;
     }
 }
 
@@ -119,14 +159,30 @@ int Listen(int port) {
     return fd;
 }
 
+// The server side of TLS with the certificate chain and key of the given PEM files, or null.
+SSL_CTX* TlsContext(const char* certificate, const char* key) {
+    SSL_CTX* context = SSL_CTX_new(TLS_server_method());
+    if (context == nullptr || SSL_CTX_use_certificate_chain_file(context, certificate) != 1 ||
+        SSL_CTX_use_PrivateKey_file(context, key, SSL_FILETYPE_PEM) != 1) {
+        ERR_print_errors_fp(stderr);
+        SSL_CTX_free(context);
+        return nullptr;
+    }
+    return context;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc < 3) {
-        std::fprintf(stderr, "usage: smtp_sink PORT REPORT_FILE [--discard]\n");
+    const bool discard = argc == 4 && std::strcmp(argv[3], "--discard") == 0;
+    const bool tls = argc == 6 && std::strcmp(argv[3], "--tls") == 0;
+    if (argc != 3 && !discard && !tls) {
+        std::fprintf(stderr, "usage: smtp_sink PORT REPORT_FILE [--discard | --tls CERT KEY]\n");
         return 2;
     }
-    const bool discard = argc > 3 && std::strcmp(argv[3], "--discard") == 0;
+    std::signal(SIGPIPE, SIG_IGN);  // a client that left ends its connection, not the sink
+    SSL_CTX* context = tls ? TlsContext(argv[4], argv[5]) : nullptr;
+    if (tls && context == nullptr) return 1;
     std::FILE* report = std::fopen(argv[2], "a");
     if (report == nullptr) {
         std::perror("smtp_sink: cannot open the report file");
@@ -140,7 +196,7 @@ int main(int argc, char** argv) {
         if (discard) {
             ServeDiscard(fd, block, report);
         } else {
-            ServeSmtp(fd, block, report);
+            ServeSmtp(fd, context, block, report);
         }
         close(fd);
     }

@@ -212,7 +212,7 @@ TEST_F(ProgramRunTest, EveryFailureIsLoggedInOrder) {
 
 // The handshake refused, each with its entry and nothing sent: a server that is no TLS server or
 // is silent (the 5 s of a reply), and on 465 certificates that must not be trusted, an old
-// protocol.
+// protocol, a server that closes once it has read the hello.
 TEST_F(ProgramRunTest, TlsHandshakeRefusals) {
     ASSERT_EQ(RunProgram({SCRIPTS + "test-certificates", Work("c")}, "/").status, 0);
     const auto tlsServer = [&](const std::string& name, const std::string& options = "") {
@@ -240,6 +240,9 @@ TEST_F(ProgramRunTest, TlsHandshakeRefusals) {
         {{}, {.smtp = tls}, "", refused("0x80090328", "127.0.0.1", 465), tlsServer("expired")},
         {{}, {.smtp = tls}, "", refused("0x80090331", "127.0.0.1", 465),
          tlsServer("server", " -tls1 -cipher DEFAULT@SECLEVEL=0")},
+        {{}, {.smtp = tls}, "", refused("0x80090326", "127.0.0.1", 465), "perl -MIO::Socket -e \""
+         "\\$c=IO::Socket::INET->new(Listen,1,Reuse,1,LocalAddr,q(127.0.0.1:465))||die;fork&&exit;"
+         "alarm 30;\\$c=\\$c->accept;read\\$c,\\$h,5;read\\$c,\\$h,unpack q(x3n),\\$h\" && exec"},
         // clang-format on
     };
     for (Row row : rows) {
