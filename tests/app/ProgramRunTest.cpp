@@ -210,9 +210,8 @@ TEST_F(ProgramRunTest, EveryFailureIsLoggedInOrder) {
         EXPECT_NE(trace.find(says), std::string::npos) << trace;
 }
 
-// The handshake refused, each with its entry and nothing sent: a server that is no TLS server or
-// is silent (the 5 s of a reply), and on 465 certificates that must not be trusted, an old
-// protocol, a server that closes once it has read the hello.
+// The handshake refused, with its entry, nothing sent: no TLS server, a silent one (5 s), and on
+// 465 certificates not to be trusted, an old protocol, a server that closes once it has the hello.
 TEST_F(ProgramRunTest, TlsHandshakeRefusals) {
     ASSERT_EQ(RunProgram({SCRIPTS + "test-certificates", Work("c")}, "/").status, 0);
     const auto tlsServer = [&](const std::string& name, const std::string& options = "") {
@@ -250,9 +249,7 @@ TEST_F(ProgramRunTest, TlsHandshakeRefusals) {
         if (!WindowsProgram() || row.shell.find("-tls1") == std::string::npos) ExpectRun(row);
     }
     if (WindowsProgram())
-        GTEST_SKIP()
-            << "the TLS 1.0 server: Wine's Schannel answers 0x80090304 and prints GnuTLS's "
-               "message, where Windows refuses the protocol";
+        GTEST_SKIP() << "the TLS 1.0 server: Wine's Schannel answers 0x80090304 (Windows refuses)";
 }
 
 // Non-regular files are never opened. A FIFO, a device, a 100 MB line: as job, invalid; as body,
