@@ -128,16 +128,20 @@ BOOL CSmtpConnection::Connect(const char* server, int port) {
     }
     if (m_nSecurity != SMTP_SECURITY_NONE || !m_strUser.empty())
         return OpenSecureSession(server, port);
-    if (!SendCommand(FormatHeloCommand(LocalHeloName()))) {
+    return OpeningStep(FormatHeloCommand(LocalHeloName()), "HELO", REPLY_OK);
+}
+
+BOOL CSmtpConnection::OpeningStep(std::string_view command, const char* verb, int expectedCode) {
+    if (!SendCommand(command)) {
         Disconnect();
         WriteErrorLog(ERROR_LOG_FILE,
-                      "SMTPエラー:An unexpected error occurred while sending the HELO command");
+                      "SMTPエラー:An unexpected error occurred while sending the %s command", verb);
         return FALSE;
     }
-    if (!ReadCommandResponse(REPLY_OK)) {
+    if (!ReadCommandResponse(expectedCode)) {
         Disconnect();
-        WriteErrorLog(ERROR_LOG_FILE, "SMTPエラー:ReadCommandResponse 250");
-        WriteErrorLog(ERROR_LOG_FILE, "SMTPエラー:An unexpected HELO response was received");
+        WriteErrorLog(ERROR_LOG_FILE, "SMTPエラー:ReadCommandResponse %d", expectedCode);
+        WriteErrorLog(ERROR_LOG_FILE, "SMTPエラー:An unexpected %s response was received", verb);
         return FALSE;
     }
     return TRUE;
@@ -152,18 +156,7 @@ void CSmtpConnection::SetSecurity(SmtpSecurity security, std::string user, std::
 }
 
 BOOL CSmtpConnection::SendEhlo() {
-    if (!SendCommand(FormatEhloCommand(LocalHeloName()))) {
-        Disconnect();
-        WriteErrorLog(ERROR_LOG_FILE,
-                      "SMTPエラー:An unexpected error occurred while sending the EHLO command");
-        return FALSE;
-    }
-    if (!ReadCommandResponse(REPLY_OK)) {
-        Disconnect();
-        WriteErrorLog(ERROR_LOG_FILE, "SMTPエラー:ReadCommandResponse 250");
-        WriteErrorLog(ERROR_LOG_FILE, "SMTPエラー:An unexpected EHLO response was received");
-        return FALSE;
-    }
+    if (!OpeningStep(FormatEhloCommand(LocalHeloName()), "EHLO", REPLY_OK)) return FALSE;
     m_Capabilities = ParseEhloReply(m_strReply);
     return TRUE;
 }
@@ -187,18 +180,7 @@ BOOL CSmtpConnection::StartTls(const char* server, int port) {
                       LastErrorNumber());
         return FALSE;
     }
-    if (!SendCommand(STARTTLS_COMMAND)) {
-        Disconnect();
-        WriteErrorLog(ERROR_LOG_FILE,
-                      "SMTPエラー:An unexpected error occurred while sending the STARTTLS command");
-        return FALSE;
-    }
-    if (!ReadCommandResponse(REPLY_SERVICE_READY)) {
-        Disconnect();
-        WriteErrorLog(ERROR_LOG_FILE, "SMTPエラー:ReadCommandResponse 220");
-        WriteErrorLog(ERROR_LOG_FILE, "SMTPエラー:An unexpected STARTTLS response was received");
-        return FALSE;
-    }
+    if (!OpeningStep(STARTTLS_COMMAND, "STARTTLS", REPLY_SERVICE_READY)) return FALSE;
     // Bytes sent before the handshake could only be injected by someone in the path: the run
     // ends here (RFC 3207 6).
     BOOL readable = FALSE;

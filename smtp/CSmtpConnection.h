@@ -162,6 +162,11 @@ private:
     BOOL SendSecret(std::string_view command, std::string_view shown);
     // EHLO and its 250; keeps what the reply offers. Failures as HELO's.
     BOOL SendEhlo();
+    // One command of the session's opening (HELO, EHLO, STARTTLS) and its reply `expectedCode`.
+    // On failure the session is closed first (QUIT's entries), then "SMTPエラー:An unexpected error
+    // occurred while sending the <verb> command", or "SMTPエラー:ReadCommandResponse <code>" and
+    // "SMTPエラー:An unexpected <verb> response was received".
+    BOOL OpeningStep(std::string_view command, const char* verb, int expectedCode);
     // After the greeting: EHLO, STARTTLS and its handshake, EHLO again, AUTH, as SetSecurity asks.
     BOOL OpenSecureSession(const char* server, int port);
     // STARTTLS, its 220, nothing more, and the handshake.
