@@ -19,8 +19,10 @@ LocalTime LocalTimeNow();
 constexpr DWORD TickElapsed(DWORD start, DWORD now) { return now - start; }
 
 #ifndef _WIN32
-// Milliseconds from a monotonic clock, as a 32-bit value that wraps around.
+// Milliseconds from a monotonic clock, as a 32-bit value that wraps around: MonotonicTickCount,
+// unless a test has set a tick source.
 DWORD GetTickCount();
+DWORD MonotonicTickCount();
 
 // Pauses the calling thread for `milliseconds`.
 void Sleep(DWORD milliseconds);

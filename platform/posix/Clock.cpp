@@ -19,8 +19,9 @@ LocalTime SystemLocalTime() {
 
 }  // namespace
 
-DWORD GetTickCount() {
-    if (g_tickSource) return g_tickSource();
+DWORD GetTickCount() { return g_tickSource ? g_tickSource() : MonotonicTickCount(); }
+
+DWORD MonotonicTickCount() {
     timespec now{};
     clock_gettime(CLOCK_MONOTONIC, &now);
     unsigned long long ms = static_cast<unsigned long long>(now.tv_sec) * 1000ULL +

@@ -21,14 +21,10 @@ namespace {
 
 // The reader's tick counter: a second before its wrap when a row starts, g_ticksPerMs times as
 // fast.
-std::int64_t g_rowStart;
-DWORD g_ticksPerMs = 1;
-std::int64_t RealMs() {
-    timespec now;
-    clock_gettime(CLOCK_MONOTONIC, &now);
-    return now.tv_sec * 1000LL + now.tv_nsec / 1000000;
+DWORD g_rowStart, g_ticksPerMs = 1;
+DWORD TestTicks() {
+    return 0xFFFFFFFFu - 1000 + (MonotonicTickCount() - g_rowStart) * g_ticksPerMs;
 }
-DWORD TestTicks() { return DWORD(0xFFFFFFFFu - 1000 + (RealMs() - g_rowStart) * g_ticksPerMs); }
 
 // Each reply as the reader takes it, the tick counter wrapping during the wait. A silent server's
 // wait ends once after 5 s (the end of data's after 10 min, on a clock 200 times as fast), pausing,
@@ -73,7 +69,7 @@ TEST(ReplyReaderTest, Replies) {
         ASSERT_TRUE(probe.Open());
         probe.m_bAwaitingEndOfData = c.limit > 5000;
         SetLastError(0);
-        g_rowStart = RealMs();
+        g_rowStart = MonotonicTickCount();
         g_ticksPerMs = c.ticksPerMs;
         SetTickSource(TestTicks);
         const DWORD start = GetTickCount();
