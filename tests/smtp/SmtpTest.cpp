@@ -178,19 +178,18 @@ TEST(CSmtpConnectionTest, FailedStepsHaveTheirEntries) {
         late.fakeReplies = replies;
         EXPECT_FALSE(late.Connect("127.0.0.1", 25) && late.SendMessage({}));
     }
-    const std::string quit =
-        "[stamp] SMTPエラー(10009):Failed in call to send QUIT command\n"
-        "[stamp] SMTPエラー:ReadCommandResponse 221\n"
-        "[stamp] An unexpected QUIT response was received\n";
-    EXPECT_EQ(MaskStamps(ReadFile("log/Fernpost.err")),
-              "[stamp] SMTPエラー:An unexpected RCPT response was received\n"
-              "[stamp] SMTPエラー(10009):Failed in call to send RCPT command\n"
-              "[stamp] SMTPエラー(10009):Failed in call to send MAIL command\n"
-              "[stamp] Already disconnected from SMTP server\n" +
-                  quit +
-                  "[stamp] SMTPエラー:An unexpected error occurred while sending the HELO command\n"
-                  "[stamp] SMTPエラー(10009):Failed in call to send MAIL command\n" +
-                  quit + "[stamp] SMTPエラー(10009):Failed in call to send the header\n" + quit);
+    const std::string mail = "SMTPエラー(10009):Failed in call to send MAIL command",
+                      quit = Log({"SMTPエラー(10009):Failed in call to send QUIT command",
+                                  "SMTPエラー:ReadCommandResponse 221",
+                                  "An unexpected QUIT response was received"});
+    EXPECT_EQ(
+        MaskStamps(ReadFile("log/Fernpost.err")),
+        Log({"SMTPエラー:An unexpected RCPT response was received",
+             "SMTPエラー(10009):Failed in call to send RCPT command", mail,
+             "Already disconnected from SMTP server"}) +
+            quit +
+            Log({"SMTPエラー:An unexpected error occurred while sending the HELO command", mail}) +
+            quit + Log({"SMTPエラー(10009):Failed in call to send the header"}) + quit);
 }
 
 TEST(SmtpWireTextTest, HeloNameLineEndsAndErrorNumbers) {

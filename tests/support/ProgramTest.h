@@ -27,12 +27,6 @@ struct Job {
     std::string Ini() const;
 };
 
-// The error log's text for `entries`, stamps masked.
-inline std::string Log(const std::vector<std::string>& entries) {
-    std::string log;
-    for (const std::string& entry : entries) log += "[stamp] " + entry + "\n";
-    return log;
-}
 // The send driver's entries after a connection that could not be opened.
 inline const std::string CONNECT_FAILED =
     Log({"Error:CMail::SendMail Connect()",

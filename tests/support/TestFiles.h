@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "platform/Clock.h"
 
@@ -30,6 +31,13 @@ inline constexpr const char* LOG_NEWLINE = "\r\n";
 #else
 inline constexpr const char* LOG_NEWLINE = "\n";
 #endif
+
+// The error log's text for `entries`, stamps masked, line ends as on Linux.
+inline std::string Log(const std::vector<std::string>& entries) {
+    std::string log;
+    for (const std::string& entry : entries) log += "[stamp] " + entry + "\n";
+    return log;
+}
 
 // `log` with every "[yy/mm/dd hh:mm:ss]" replaced by "[stamp]".
 std::string MaskStamps(std::string log);
