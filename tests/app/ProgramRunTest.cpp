@@ -253,9 +253,8 @@ TEST_F(ProgramRunTest, TlsHandshakeRefusals) {
 }
 
 // Non-regular files are never opened. A FIFO, a device, a 100 MB line: as job, invalid; as body,
-// list or transcript, empty; as attachments (with a folder, one ending before its size, an
-// unreadable one) empty parts with entries. Too big for the run's memory: an entry. A log that
-// cannot be written (no folder, a full disk) costs only its entries.
+// list or transcript, empty; as attachments (or a folder, a file ending early, an unreadable one)
+// empty parts with entries. Too big for memory: an entry. An unwritable log costs its entries.
 TEST_F(ProgramRunTest, BadFilesAndPlaces) {
     ASSERT_EQ(mkfifo(Work("fifo").c_str(), 0666), 0);
     const int watch = inotify_init1(IN_NONBLOCK);

@@ -1,6 +1,5 @@
-// The fuzz targets, one program each (FUZZ_TARGET names the function), run by libFuzzer or, in
-// ordinary builds (FUZZ_REPLAY), on every file of its corpus folder. A failing property traps.
-// For libFuzzer, GCC's trace-pc coverage is handed over as clang's 8-bit counters.
+// The fuzz targets, one program each (FUZZ_TARGET), run by libFuzzer (GCC's trace-pc coverage
+// handed over as its 8-bit counters) or replaying their corpus folder. A failing property traps.
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>

@@ -9,9 +9,8 @@
 
 namespace {
 
-// The parameter: Postfix's smtpd on port 25, or postscreen in front of it, which sends a
-// multi-line greeting in two parts and refuses a client that talks too early; or the submission
-// ports that take mail only after AUTH: 587 with STARTTLS, 465 with TLS.
+// The parameter: Postfix's smtpd on port 25, or postscreen before it (a greeting in two parts, a
+// client that talks too early refused); or the ports that need AUTH: 587 STARTTLS, 465 TLS.
 class PostfixTest : public ProgramTest, public testing::WithParamInterface<std::string> {
 public:
     void SetUp() override {

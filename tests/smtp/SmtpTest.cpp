@@ -19,16 +19,15 @@
 
 namespace {
 
-// The reader's tick counter: a second before its wrap when a row starts, g_ticksPerMs times as
-// fast.
+// The reader's tick counter: a second before its wrap at a row's start, g_ticksPerMs times as fast.
 DWORD g_rowStart, g_ticksPerMs = 1;
 DWORD TestTicks() {
     return 0xFFFFFFFFu - 1000 + (MonotonicTickCount() - g_rowStart) * g_ticksPerMs;
 }
 
-// Each reply as the reader takes it, the tick counter wrapping during the wait. A silent server's
-// wait ends once after 5 s (the end of data's after 10 min, on a clock 200 times as fast), pausing,
-// never spinning; a trickle's every byte restarts it. A buffer without room is refused at once.
+// Each reply as the reader takes it, the tick counter wrapping in the wait. A silent server's wait
+// ends once after 5 s (end of data's: 10 min on a clock 200 times as fast), pausing, never
+// spinning; a trickle's every byte restarts it; a buffer without room is refused at once.
 TEST(ReplyReaderTest, Replies) {
     char buffer[8], *extra = nullptr;
     for (auto [size, growBy] : {std::pair{0, 1}, {8, 0}})
@@ -159,9 +158,8 @@ TEST(CSmtpSocketTest, SendsTimeOut) {
     EXPECT_EQ(GetLastError(), 10060u);
 }
 
-// Failed steps and their entries: a RCPT answered by the greeting (22), sends without a socket, a
-// HELO, DATA or header unsent after replies taken as given (QUIT's before HELO's, after the
-// others).
+// Failed steps' entries: a RCPT answered by the greeting (22), sends without a socket, a HELO,
+// DATA or header unsent after replies taken as given (QUIT's before HELO's, after the others).
 TEST(CSmtpConnectionTest, FailedStepsHaveTheirEntries) {
     TempDir dir(true);
     ScriptedSmtpServer server;
@@ -217,9 +215,8 @@ TEST(SmtpWireTextTest, HeloNameLineEndsAndErrorNumbers) {
     for (auto [errnoValue, code] : errors) EXPECT_EQ(WinsockErrorFromErrno(errnoValue), code);
 }
 
-// What an EHLO reply offers: the first line (the server's name) never counts; keywords in any
-// case; AUTH's mechanisms after blanks or after "AUTH="; other codes and broken lines offer
-// nothing.
+// What an EHLO reply offers: never its first line (the server's name); keywords in any case;
+// AUTH's mechanisms after blanks or "AUTH="; other codes and broken lines offer nothing.
 TEST(SmtpWireTextTest, EhloCapabilitiesAndAuthLines) {
     // clang-format off
     const std::pair<std::string, std::string> replies[] = {  // reply, offered: STARTTLS PLAIN LOGIN

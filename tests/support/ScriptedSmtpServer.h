@@ -8,10 +8,9 @@
 
 #include "smtp/CSmtpConnection.h"
 
-// The reply to each command, keyed by the whole line ("RCPT TO:<b>"), else its verb ("HELO"...),
-// else "other"; "greeting" answers the connection, "." the end of the data (which a "354" reply
-// makes the server read). In a reply "{wait}" pauses SCRIPT_PAUSE_MS (long enough to part two
-// receives), "{close}" closes the connection and "{reset}" resets it; Pauses(n) makes n pauses.
+// Each command's reply, keyed by its line ("RCPT TO:<b>"), else verb ("HELO"...), else "other";
+// "greeting" answers the connection, "." the data's end (read after a "354"). In a reply "{wait}"
+// pauses SCRIPT_PAUSE_MS (parting two receives), "{close}" closes, "{reset}" resets the connection.
 using SmtpScript = std::map<std::string, std::string>;
 inline constexpr int SCRIPT_PAUSE_MS = 300;
 inline std::string Pauses(int count) { return count > 0 ? "{wait}" + Pauses(count - 1) : ""; }

@@ -1,6 +1,5 @@
 // Every test executable restarts itself in private network and host-name namespaces (unshare --net
-// --uts, plus --map-root-user unless real root, as Postfix needs), brings the loopback up and names
-// the host "fernpost.test": test servers listen on 127.0.0.1:25, nothing reaches another address.
+// --uts, --map-root-user unless real root), brings lo up and names the host "fernpost.test".
 #include <gtest/gtest.h>
 
 #include <cstring>
