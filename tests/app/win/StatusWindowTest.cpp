@@ -4,6 +4,7 @@
 
 #include "app/CFernpostDlg.h"
 #include "res/resource.h"
+#include <winver.h>  // after windows.h
 
 static HWND g_status = nullptr;
 static int g_ticks = 0, g_clicks = 0;  // Watch's ticks; its OK clicks since the last look
@@ -15,6 +16,7 @@ static void CALLBACK Watch(HWND, UINT, UINT_PTR, DWORD) {
     HWND about = GetLastActivePopup(g_status);                 // the status window itself when none
     if (about == g_status || !IsWindowVisible(about)) return;  // not open (yet)
     EXPECT_EQ(about, FindWindowA("#32770", "Fernpostのﾊﾞｰｼﾞｮﾝ情報"));  // the About box
+    EXPECT_NE(FindWindowExA(about, nullptr, "Static", "Fernpost Version 1.1.0"), nullptr);
     if (++g_clicks == 20) EndDialog(about, IDCANCEL);
     PostMessageA(GetDlgItem(about, IDOK), BM_CLICK, 0, 0);
 }
@@ -51,4 +53,20 @@ TEST(StatusWindowTest, ShowsItsTextAndIconAndOpensTheAboutBox) {
     KillTimer(nullptr, watch);
     CFernpostDlg::s_pfnRun = sendRun;
     EXPECT_FALSE(IsWindow(g_status));  // the run's end closed the window
+}
+
+TEST(StatusWindowTest, TheProgramsVersionResource) {  // fernpost.exe's, above the test's folder
+    wchar_t path[MAX_PATH], *text = nullptr;
+    std::wstring exe(path, GetModuleFileNameW(nullptr, path, MAX_PATH));
+    exe = exe.substr(0, exe.rfind(L'\\', exe.rfind(L'\\') - 1)) + L"\\fernpost.exe";
+    std::vector<char> data(GetFileVersionInfoSizeW(exe.c_str(), nullptr) + 1);
+    UINT size = 0, *fixed = nullptr;  // VS_FIXEDFILEINFO: the file's and product's version at 2-5
+    ASSERT_TRUE(GetFileVersionInfoW(exe.c_str(), 0, DWORD(data.size()), data.data()) &&
+                VerQueryValueW(data.data(), L"\\", (void**)&fixed, &size));
+    EXPECT_EQ(std::vector<UINT>(fixed + 2, fixed + 6), std::vector<UINT>({0x10001, 0, 0x10001, 0}));
+    for (std::wstring name : {L"FileVersion", L"ProductVersion"}) {  // Japanese, Unicode texts
+        const std::wstring key = L"\\StringFileInfo\\041104B0\\" + name;
+        const bool has = VerQueryValueW(data.data(), key.c_str(), (void**)&text, &size);
+        EXPECT_EQ(has ? std::wstring(text) : L"", L"1.1.0") << name;
+    }
 }
