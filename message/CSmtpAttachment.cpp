@@ -1,5 +1,5 @@
-// Attachments: reading a regular file in chunks, its base64 text in 76-character lines, and its
-// plain and encoded names.
+// Attachments: the regular file checked and kept open, read and encoded a block at a time; the
+// base64 text in 76-character lines; the plain and encoded names.
 #include "message/CSmtpAttachment.h"
 
 #include <algorithm>
@@ -13,7 +13,6 @@
 #include "message/Base64.h"
 #include "message/JapaneseText.h"
 #include "platform/FileSystem.h"
-#include "platform/MemoryHints.h"
 #include "platform/ShiftJis.h"
 
 namespace {
@@ -21,37 +20,20 @@ namespace {
 constexpr char LINE_BREAK[] = "\r\n";
 constexpr std::size_t LINE_BREAK_LENGTH = sizeof LINE_BREAK - 1;
 
-// Bytes read and encoded at a time: whole 76-character lines (a multiple of 57), and small enough
-// that the chunk stays in the processor's cache between its read and its encoding.
-constexpr std::size_t READ_CHUNK = BASE64_LINE_INPUT * 4096;
-
 constexpr const char* ATTACH_FAILED_TEXT = "Failed to open file to be attached";
 
-// Closes a file descriptor when the load ends, however it ends.
-class ScopedFile {
-public:
-    explicit ScopedFile(int fd) : fd_(fd) {}
-    ~ScopedFile() {
-        if (fd_ >= 0) close(fd_);
-    }
-    ScopedFile(const ScopedFile&) = delete;
-    ScopedFile& operator=(const ScopedFile&) = delete;
-    int Get() const { return fd_; }
-
-private:
-    int fd_;
-};
-
-// Reads exactly `size` bytes; false on a read error or when the file ends early.
-bool ReadWhole(int fd, unsigned char* buffer, std::size_t size) {
+// Reads up to `size` bytes into `buffer`, stopping early only where the file ends: the number of
+// bytes read, or -1 after a read error (errno tells why).
+long ReadUpTo(int fd, unsigned char* buffer, std::size_t size) {
     std::size_t done = 0;
     while (done < size) {
         ssize_t got = read(fd, buffer + done, size - done);
         if (got < 0 && errno == EINTR) continue;
-        if (got <= 0) return false;
+        if (got < 0) return -1;
+        if (got == 0) break;
         done += static_cast<std::size_t>(got);
     }
-    return true;
+    return static_cast<long>(done);
 }
 
 // The final line break and the terminator; the text's length.
@@ -60,29 +42,6 @@ std::size_t EndText(char* text, char* next) {
     next += LINE_BREAK_LENGTH;
     *next = '\0';
     return static_cast<std::size_t>(next - text);
-}
-
-// Reads the `size` bytes of the open file a chunk at a time into one buffer, encoding each chunk
-// straight into the text, so the file is never held whole. False, `text` and `textLength`
-// untouched, when memory cannot be had or the file ends early.
-bool ReadAsBase64(int fd, std::size_t size, std::unique_ptr<char[]>& text,
-                  std::size_t& textLength) {
-    const std::size_t outputSize = CSmtpAttachment::Base64EncodedSize(size);
-    std::unique_ptr<char[]> output(new (std::nothrow) char[outputSize]);
-    std::unique_ptr<unsigned char[]> chunk(
-        new (std::nothrow) unsigned char[std::min(size, READ_CHUNK)]);
-    if (!output || !chunk) return false;
-    PrepareForWriting(output.get(), outputSize);
-    char* next = output.get();
-    for (std::size_t left = size; left > 0;) {
-        const std::size_t length = std::min(left, READ_CHUNK);
-        if (!ReadWhole(fd, chunk.get(), length)) return false;
-        next = EncodeBase64Lines(chunk.get(), length, next);
-        left -= length;
-    }
-    textLength = EndText(output.get(), next);
-    text = std::move(output);
-    return true;
 }
 
 // The last component of a path: what follows the last "\" or "/". The walk steps over whole
@@ -98,22 +57,58 @@ std::string LastPathComponent(const std::string& path) {
 }  // namespace
 
 BOOL CSmtpAttachment::LoadFile(const std::string& path) {
-    m_pBase64.reset();
-    m_nBase64Length = 0;
-
+    CloseFile();
     // Missing (removed since the list was read, say), not a regular file, or not to be opened:
     // the same entry, and the file is never opened unless it is a regular file.
     std::uint64_t size = 0;
-    int fd = OpenRegularFileForReading(path, size);
-    ScopedFile file(fd);
-    if (fd < 0 || size > std::numeric_limits<std::size_t>::max() ||
-        !ReadAsBase64(fd, static_cast<std::size_t>(size), m_pBase64, m_nBase64Length)) {
+    m_nFile = OpenRegularFileForReading(path, size);
+    if (m_nFile < 0) {
         WriteErrorLog(ERROR_LOG_FILE, ATTACH_FAILED_TEXT);
         return FALSE;
     }
+    m_nBytesLeft = size;
+    m_strPath = path;
     m_strFileName = LastPathComponent(path);
     m_strEncodedName = EncodeJapaneseHeaderText(m_strFileName);
     return TRUE;
+}
+
+void CSmtpAttachment::CloseFile() {
+    if (m_nFile >= 0) close(m_nFile);
+    m_nFile = -1;
+    m_nBytesLeft = 0;
+}
+
+AttachmentRead CSmtpAttachment::ReadBase64Block(unsigned char* input, char* output,
+                                                std::size_t& length) {
+    length = 0;
+    if (m_nFile < 0) return ATTACHMENT_LAST;
+    const std::size_t size =
+        static_cast<std::size_t>(std::min<std::uint64_t>(m_nBytesLeft, ATTACHMENT_BLOCK_INPUT));
+    const long result = ReadUpTo(m_nFile, input, size);
+    if (result != static_cast<long>(size)) {
+        const int reason = errno;
+        CloseFile();
+        if (result < 0) {
+            WriteErrorLog(ERROR_LOG_FILE,
+                          "Failed to read file to be attached, the mail was abandoned (error %d): "
+                          "%s",
+                          reason, m_strPath.c_str());
+            return ATTACHMENT_READ_FAILED;
+        }
+        WriteErrorLog(ERROR_LOG_FILE, "File to be attached ended early, the mail was abandoned: %s",
+                      m_strPath.c_str());
+        return ATTACHMENT_ENDED_EARLY;
+    }
+    char* end = EncodeBase64Lines(input, size, output);
+    m_nBytesLeft -= size;
+    if (m_nBytesLeft > 0) {
+        length = static_cast<std::size_t>(end - output);
+        return ATTACHMENT_MORE;
+    }
+    CloseFile();
+    length = EndText(output, end);
+    return ATTACHMENT_LAST;
 }
 
 BOOL CSmtpAttachment::Base64Encode(const unsigned char* input, std::size_t length, char* output,

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <new>
 
 #include "logging/ErrorLog.h"
@@ -481,9 +482,14 @@ BOOL CSmtpConnection::SendMessageData(const CSmtpMessage& message) {
 }
 
 BOOL CSmtpConnection::SendAttachments(const CSmtpMessage& message) {
+    if (message.AttachmentCount() == 0) return TRUE;
+    // One block's file bytes and text, used again for every block of every attachment.
+    std::unique_ptr<unsigned char[]> input(
+        new (std::nothrow) unsigned char[ATTACHMENT_BLOCK_INPUT]);
+    std::unique_ptr<char[]> text(new (std::nothrow) char[ATTACHMENT_BLOCK_TEXT]);
     for (int i = 0; i < message.AttachmentCount(); ++i) {
         // A null entry is sent as an attachment that failed to load: empty names, no data.
-        const CSmtpAttachment* attachment = message.AttachmentAt(i);
+        CSmtpAttachment* attachment = message.AttachmentAt(i);
         const std::string partHeader =
             attachment != nullptr
                 ? FormatAttachmentPartHeader(attachment->FileName(), attachment->EncodedName())
@@ -494,13 +500,34 @@ BOOL CSmtpConnection::SendAttachments(const CSmtpMessage& message) {
                           LastErrorNumber());
             return FALSE;
         }
-        const char* base64 = attachment != nullptr ? attachment->m_pBase64.get() : nullptr;
-        const std::size_t base64Length = attachment != nullptr ? attachment->m_nBase64Length : 0;
-        if (!SendData(std::string_view(base64, base64Length))) {
+        if (attachment != nullptr && !SendAttachmentText(*attachment, input.get(), text.get()))
+            return FALSE;
+    }
+    return TRUE;
+}
+
+BOOL CSmtpConnection::SendAttachmentText(CSmtpAttachment& attachment, unsigned char* input,
+                                         char* text) {
+    if (attachment.IsOpen() && (input == nullptr || text == nullptr)) {
+        SetLastError(WSAENOBUFS);
+        WriteErrorLog(ERROR_LOG_FILE, "SMTPエラー(%d):Failed in call to send the attachment",
+                      LastErrorNumber());
+        return FALSE;
+    }
+    for (;;) {
+        std::size_t length = 0;
+        const AttachmentRead read = attachment.ReadBase64Block(input, text, length);
+        if (read == ATTACHMENT_READ_FAILED || read == ATTACHMENT_ENDED_EARLY) {
+            // Without its end of data the server discards the transaction (RFC 5321 4.1.1.4),
+            // and anything more said would be taken as message text: the connection is dropped.
+            Abandon();
+            return FALSE;
+        }
+        if (!SendData(std::string_view(text, length))) {
             WriteErrorLog(ERROR_LOG_FILE, "SMTPエラー(%d):Failed in call to send the attachment",
                           LastErrorNumber());
             return FALSE;
         }
+        if (read == ATTACHMENT_LAST) return TRUE;
     }
-    return TRUE;
 }

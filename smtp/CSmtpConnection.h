@@ -14,6 +14,7 @@
 #include "smtp/SmtpSecurity.h"
 
 class CSmtpAddress;
+class CSmtpAttachment;
 class CSmtpMessage;
 
 // How long a reply wait may last without a received byte.
@@ -121,10 +122,12 @@ public:
 
     // Sends `message` over the open session: MAIL FROM, RCPT TO for every To, Cc and Bcc
     // recipient in that order, DATA, the header, the body (CR LF line ends), each attachment's
-    // part and the end of data. A refused recipient is logged (its RCPT entry, then the
-    // refused-recipient entry with the display name) and skipped; every other failure ends the
-    // transaction with its entry and FALSE, nothing sent to abort it. TRUE only when the end of
-    // data was answered 250.
+    // part (its text read from the open file a block at a time) and the end of data. A refused
+    // recipient is logged (its RCPT entry, then the refused-recipient entry with the display name)
+    // and skipped; every other failure ends the transaction with its entry and FALSE, nothing sent
+    // to abort it, except an attachment file that cannot be read whole (ReadBase64Block's entry):
+    // the connection is then dropped without the end of data, so the server discards the mail.
+    // TRUE only when the end of data was answered 250.
     BOOL SendMessage(const CSmtpMessage& message);
 
     // "RCPT TO:<address>" and its reply. FALSE with "SMTPエラー(%d):Failed in call to send RCPT
@@ -191,6 +194,10 @@ private:
     BOOL SendMessageData(const CSmtpMessage& message);
     // Each attachment's part header and base64 text.
     BOOL SendAttachments(const CSmtpMessage& message);
+    // One attachment's base64 text, read, encoded and sent a block at a time through `input` and
+    // `text` (ATTACHMENT_BLOCK_INPUT and ATTACHMENT_BLOCK_TEXT bytes; null when they could not be
+    // had: 10055). A file that fails or ends early drops the connection: no end of data.
+    BOOL SendAttachmentText(CSmtpAttachment& attachment, unsigned char* input, char* text);
     // The reply of `received` bytes held the terminator: checks its code.
     BOOL CompleteReply(const char* text, int received, int terminatorLength, int expectedCode);
     // A failed wait: keeps the bytes so far in m_strLastReply and writes them and `reason` to

@@ -43,7 +43,7 @@ public:
         if (data != std::string::npos && end != std::string::npos)
             received.replace(data + 6, end - data - 6, "~");
         EXPECT_EQ(received, row.dialogue) << row.log;
-        EXPECT_TRUE(whole.ends_with(row.ending)) << whole.substr(whole.size() / 2);
+        EXPECT_TRUE(whole.ends_with(row.ending)) << whole.substr(whole.size() - whole.size() / 8);
         EXPECT_EQ(ErrorLog(), row.log) << row.dialogue;
     }
 };
@@ -150,6 +150,9 @@ TEST_F(ProgramRunTest, EveryFailureIsLoggedInOrder) {
     WriteFile(Work("big.txt"), Work("big.bin"));
     WriteFile(Work("folder.txt"), Work(""));
     WriteFile(Work("devices.txt"), "COM1\r\nC:\\jobs\\nul.txt\r\n");  // Windows's, never opened
+    const std::string early = WindowsProgram() ? "Z:\\sys\\devices\\system\\cpu\\online"
+                                               : "/sys/devices/system/cpu/online";  // sysfs: 4096
+    WriteFile(Work("early.txt"), Work("big.bin") + "\r\n" + early + "\r\n");
     const Row rows[] = {
         // clang-format off
         {{{"greeting", "554 busy\r\n"}, {"QUIT", "500 what\r\n"}}, {}, "QUIT\r\n",
@@ -180,6 +183,10 @@ TEST_F(ProgramRunTest, EveryFailureIsLoggedInOrder) {
         {{{"DATA", "354 go ahead\r\n{wait}{reset}"}}, {.attachmentPathFile = "big.txt"}, DATA,
          Log({"SMTPエラー(10054):Failed in call to send the attachment"}) + sendFailed +
          Log({"SMTPエラー(10054):Failed in call to send QUIT command"}) + quitFailed},
+        // an attachment ending before the size it had when checked: the mail is abandoned
+        {{}, {.attachmentPathFile = "early.txt"}, DATA, Log({"File to be attached ended early, the "
+         "mail was abandoned: " + early}) + sendFailed + Log({"Already disconnected from SMTP "
+         "server"}), "", "filename=\"=?ISO-2022-JP?B?b25saW5l?=\"\r\n\r\n", DATA.size()},
         {{}, {.attachmentPathFile = "devices.txt"}, SENT, WindowsProgram() ? Log({UNLOADED, UNLOADED})
          : Log({"Attachment file not found: COM1", "Attachment file not found: C:\\jobs\\nul.txt"})},
         {{}, {.server = "no-such-host.invalid"}, "", Log({"SMTPエラー:m_SMTP.Connect[10022] "
@@ -253,8 +260,8 @@ TEST_F(ProgramRunTest, TlsHandshakeRefusals) {
 }
 
 // Non-regular files are never opened. A FIFO, a device, a 100 MB line: as job, invalid; as body,
-// list or transcript, empty; as attachments (or a folder, a file ending early, an unreadable one)
-// empty parts with entries. Too big for memory: an entry. An unwritable log costs its entries.
+// list or transcript, empty; as attachments (or a folder, an unreadable one) empty parts, entries.
+// A body too big for memory: an entry; an attachment goes whole. An unwritable log loses entries.
 TEST_F(ProgramRunTest, BadFilesAndPlaces) {
     ASSERT_EQ(mkfifo(Work("fifo").c_str(), 0666), 0);
     const int watch = inotify_init1(IN_NONBLOCK);
@@ -272,20 +279,21 @@ TEST_F(ProgramRunTest, BadFilesAndPlaces) {
     EXPECT_EQ(RunLog(), invalid + invalid + invalid + invalid);
     WriteFile(Work("big"), "");
     ASSERT_EQ(truncate(Work("big").c_str(), off_t{1} << 30), 0);  // sparse: costs no disk
-    WriteFile(Work("big.txt"), Work("big"));
+    WriteFile(Work("sparse"), "");
+    ASSERT_EQ(truncate(Work("sparse").c_str(), off_t{96} << 20), 0);  // its text: 130 MB
+    WriteFile(Work("sparse.txt"), Work("sparse"));
     // Real root runs the program as nobody, whom permissions stop (root of a user namespace of its
     // own cannot, and reads any file: the unreadable file is left out).
     const bool realRoot = ReadFile("/proc/self/uid_map").find("4294967295") != std::string::npos;
     WriteFile(Work("unreadable"), "x");
     ASSERT_EQ(chmod(Work("unreadable").c_str(), 0), 0);
     std::filesystem::create_directories(Work("adir"));
-    const std::string early = "/sys/devices/system/cpu/online\n";  // ends before its size
-    WriteFile(Work("list.txt"), early + Work("adir") + "\n" + Work("fifo") + "\n/dev/zero\n" +
+    WriteFile(Work("list.txt"), Work("adir") + "\n" + Work("fifo") + "\n/dev/zero\n" +
                                     (realRoot ? Work("unreadable") : ""));
-    const int listed = 4 + realRoot;  // the list's files, each failing with an empty part
+    const int listed = 3 + realRoot;  // the list's files, each failing with an empty part
     std::filesystem::permissions(dir_.Path(), std::filesystem::perms::all);
     std::filesystem::permissions(Work(""), std::filesystem::perms::all);
-    const std::string limit = "ulimit -v 262144 && exec";  // a quarter of the big file
+    const std::string limit = "ulimit -v 65536 && exec";  // 64 MiB: a 16th of the big file
     const std::string nobody =
         realRoot ? "exec setpriv --reuid=65534 --regid=65534 --clear-groups" : "exec";
     const SmtpScript refuse = {{"RCPT TO:<audit>", "550 no\r\n"}};  // entries to write
@@ -305,7 +313,8 @@ TEST_F(ProgramRunTest, BadFilesAndPlaces) {
         {{}, {.attachmentPathFile = "line"}, SENT,  // shown in part
          Log({"Attachment file not found: " + std::string(65534, '[') + "..."})},
         {{}, {.bodyFile = "big"}, "", Log({"Error:fernpost stopped: std::bad_alloc"}), limit},
-        {{}, {.attachmentPathFile = "big.txt"}, SENT, Log({UNLOADED}), limit},
+        {{}, {.attachmentPathFile = "sparse.txt"}, SENT, "", limit, std::string(76, 'A') +
+         "\r\n" + std::string(56, 'A') + "\r\n\r\n--#BOUNDARY#--\r\n.\r\nQUIT\r\n"},
         // found through PATH without /proc: no folder, so no run log or default job; -inifile works
         {{}, {}, SENT, Log({"Failed to find the program's folder: no run log, and no default job "
          "file"}), noProc + "PATH=\"${0%/*}\" exec fernpost \"$@\" #"},

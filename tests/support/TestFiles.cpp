@@ -6,7 +6,10 @@
 #include <filesystem>
 #include <fstream>
 #include <random>
+#include <memory>
 #include <regex>
+
+#include "message/CSmtpAttachment.h"
 
 namespace fs = std::filesystem;
 
@@ -32,6 +35,21 @@ void WriteFile(const std::string& path, const std::string& bytes) {
     if (fs::path(path).has_parent_path()) fs::create_directories(fs::path(path).parent_path());
     std::ofstream out(path, std::ios::binary);
     ASSERT_TRUE(out.write(bytes.data(), std::streamsize(bytes.size()))) << "cannot write " << path;
+}
+
+std::string ReadBlocks(CSmtpAttachment& attachment) {
+    // Exactly the sizes the product asks for, so a block written past its end is seen.
+    auto input = std::make_unique<unsigned char[]>(ATTACHMENT_BLOCK_INPUT);
+    auto text = std::make_unique<char[]>(ATTACHMENT_BLOCK_TEXT);
+    for (std::string all;;) {
+        std::size_t length = 99;
+        const AttachmentRead read = attachment.ReadBase64Block(input.get(), text.get(), length);
+        all.append(text.get(), length);
+        if (read != ATTACHMENT_MORE) {
+            EXPECT_FALSE(attachment.IsOpen());
+            return all + (read == ATTACHMENT_LAST ? "|last" : "|failed");
+        }
+    }
 }
 
 std::string MaskStamps(std::string log) {

@@ -1,4 +1,5 @@
-// Test helpers: a temporary directory, whole files as bytes, a fixed clock, masked log stamps.
+// Test helpers: a temporary directory, whole files as bytes, an attachment's text read whole, a
+// fixed clock, masked log stamps.
 #pragma once
 
 #include <string>
@@ -21,6 +22,11 @@ private:
 // A file's bytes (none if unreadable); `bytes` as a whole file, folders made (else a failure).
 std::string ReadFile(const std::string& path);
 void WriteFile(const std::string& path, const std::string& bytes);
+
+class CSmtpAttachment;
+// The texts of every block of `attachment`'s open file joined, then "|last" when the last block
+// came, or "|failed" when a read failed or the file ended early; the file is closed after either.
+std::string ReadBlocks(CSmtpAttachment& attachment);
 
 // A u8"" literal as bytes (every other literal of the tests is compiled to Shift-JIS).
 inline std::string Utf8(const char8_t* text) { return reinterpret_cast<const char*>(text); }
