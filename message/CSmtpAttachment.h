@@ -12,7 +12,7 @@
 
 // File bytes read and encoded at a time: whole 76-character lines (a multiple of 57), and small
 // enough that a block stays in the processor's cache between its read, its encoding and its send.
-inline constexpr std::size_t ATTACHMENT_BLOCK_INPUT = BASE64_LINE_INPUT * 1024;
+inline constexpr std::size_t ATTACHMENT_BLOCK_INPUT = BASE64_LINE_INPUT * 4096;
 // The text buffer one block needs: its lines with their line breaks, the final line break that
 // ends an attachment's text, and a terminator.
 inline constexpr std::size_t ATTACHMENT_BLOCK_TEXT =

@@ -64,7 +64,7 @@ TEST(WidenHalfWidthKanaTest, Cases) {
 }
 
 // The text from memory, NUL-ended, in the size asked for (one byte less fails, storing 0); from a
-// file read in blocks of 57 * 1024 bytes (four exactly, and eight and a bit).
+// file read in blocks of 57 * 4096 bytes (one exactly, and two and a bit).
 TEST(Base64EncodeTest, GoldenTextsFromMemoryAndFromFiles) {
     auto cycle = [](std::size_t length) {  // bytes 1 8 15 ...: three lines, none alike, repeated
         std::string bytes(length, '\0');

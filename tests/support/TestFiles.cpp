@@ -41,15 +41,12 @@ std::string ReadBlocks(CSmtpAttachment& attachment) {
     // Exactly the sizes the product asks for, so a block written past its end is seen.
     auto input = std::make_unique<unsigned char[]>(ATTACHMENT_BLOCK_INPUT);
     auto text = std::make_unique<char[]>(ATTACHMENT_BLOCK_TEXT);
-    for (std::string all;;) {
-        std::size_t length = 99;
-        const AttachmentRead read = attachment.ReadBase64Block(input.get(), text.get(), length);
-        all.append(text.get(), length);
-        if (read != ATTACHMENT_MORE) {
-            EXPECT_FALSE(attachment.IsOpen());
-            return all + (read == ATTACHMENT_LAST ? "|last" : "|failed");
-        }
-    }
+    std::string all;
+    AttachmentRead read = ATTACHMENT_MORE;
+    for (std::size_t length = 99; read == ATTACHMENT_MORE; all.append(text.get(), length))
+        read = attachment.ReadBase64Block(input.get(), text.get(), length);
+    EXPECT_FALSE(attachment.IsOpen());
+    return all + (read == ATTACHMENT_LAST ? "|last" : "|failed");
 }
 
 std::string MaskStamps(std::string log) {
