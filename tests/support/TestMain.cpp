@@ -1,5 +1,6 @@
 // Every test executable restarts itself in private network and host-name namespaces (unshare --net
-// --uts, --map-root-user unless real root), brings lo up and names the host "fernpost.test".
+// --uts, --map-root-user unless real root), brings lo up and names the host "fernpost.test": test
+// servers listen on 127.0.0.1:25, and nothing can reach another address.
 #include <gtest/gtest.h>
 
 #include <cstring>
