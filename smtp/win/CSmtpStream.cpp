@@ -15,6 +15,7 @@
 #include <wincrypt.h>
 #include <ws2tcpip.h>
 
+#include "platform/FileSystem.h"
 #include "platform/LastError.h"
 #include "platform/TextFormat.h"
 
@@ -24,7 +25,7 @@ namespace {
 // receive asks for at most this much.
 constexpr std::size_t RECEIVE_CHUNK = 16 * 1024 + 512;
 // The largest PEM file CAFile may name: a bundle of a few hundred certificates.
-constexpr long MAX_CA_FILE_SIZE = 4 << 20;
+constexpr std::uint64_t MAX_CA_FILE_SIZE = 4 << 20;
 // SSL_EXTRA_CERT_CHAIN_POLICY_PARA's fdwChecks bit that lets a root the job trusts pass
 // (SECURITY_FLAG_IGNORE_UNKNOWN_CA of wininet.h).
 constexpr DWORD IGNORE_UNKNOWN_CA = 0x00000100;
@@ -67,15 +68,11 @@ DWORD PolicyError(DWORD error) {
 // A memory store holding the certificates of the PEM file at `path`; null when it cannot be read
 // or holds none.
 HCERTSTORE ReadCaFile(const std::string& path) {
-    std::FILE* file = std::fopen(path.c_str(), "rb");
-    if (file == nullptr) return nullptr;
+    // Through the program's own file layer, as every path of a job: code page 932 whatever the
+    // system's, any length, no device.
+    const std::optional<std::uint64_t> size = FileSizeOf(path);
     std::string text;
-    char chunk[4096];
-    for (std::size_t n; (n = std::fread(chunk, 1, sizeof chunk, file)) > 0;) {
-        text.append(chunk, n);
-        if (text.size() > static_cast<std::size_t>(MAX_CA_FILE_SIZE)) break;
-    }
-    std::fclose(file);
+    if (!size || *size > MAX_CA_FILE_SIZE || !ReadRegularFile(path, text)) return nullptr;
     HCERTSTORE store = CertOpenStore(CERT_STORE_PROV_MEMORY, 0, 0, 0, nullptr);
     int added = 0;
     for (std::size_t begin = text.find(PEM_BEGIN), end;

@@ -64,9 +64,13 @@ TEST(StatusWindowTest, TheProgramsVersionResource) {  // fernpost.exe's, above t
     ASSERT_TRUE(GetFileVersionInfoW(exe.c_str(), 0, DWORD(data.size()), data.data()) &&
                 VerQueryValueW(data.data(), L"\\", (void**)&fixed, &size));
     EXPECT_EQ(std::vector<UINT>(fixed + 2, fixed + 6), std::vector<UINT>({0x10001, 0, 0x10001, 0}));
-    for (std::wstring name : {L"FileVersion", L"ProductVersion"}) {  // Japanese, Unicode texts
-        const std::wstring key = L"\\StringFileInfo\\041104B0\\" + name;
-        const bool has = VerQueryValueW(data.data(), key.c_str(), (void**)&text, &size);
-        EXPECT_EQ(has ? std::wstring(text) : L"", L"1.1.0") << name;
+    for (std::wstring entry :
+         {L"FileVersion=1.1.0", L"ProductVersion=1.1.0", L"ProductName=Fernpost",
+          L"FileDescription=", L"LegalCopyright="}) {  // "=": any text
+        const std::wstring name = entry.substr(0, entry.find(L'=')),
+                           value = entry.substr(name.size());
+        const std::wstring key = L"\\StringFileInfo\\041104B0\\" + name;  // Japanese, Unicode
+        const bool has = VerQueryValueW(data.data(), key.c_str(), (void**)&text, &size) && *text;
+        EXPECT_TRUE(has && (value == L"=" || L"=" + std::wstring(text) == value)) << name;
     }
 }
