@@ -39,4 +39,5 @@ TEST(AttachmentFileTest, ReadFromTheFileThatWasChecked) {
         EXPECT_EQ(MaskStamps(ReadFile("log/Fernpost.err")), row.log.empty() ? "" : Log({row.log}))
             << row.change;
     }
+    EXPECT_EQ(CSmtpAttachment().LoadFile("missing"), FALSE);
 }
