@@ -6,7 +6,6 @@
 #include <cerrno>
 #include <cstring>
 #include <limits>
-#include <new>
 #include <unistd.h>
 
 #include "logging/ErrorLog.h"
@@ -21,20 +20,6 @@ constexpr char LINE_BREAK[] = "\r\n";
 constexpr std::size_t LINE_BREAK_LENGTH = sizeof LINE_BREAK - 1;
 
 constexpr const char* ATTACH_FAILED_TEXT = "Failed to open file to be attached";
-
-// Reads up to `size` bytes into `buffer`, stopping early only where the file ends: the number of
-// bytes read, or -1 after a read error (errno tells why).
-long ReadUpTo(int fd, unsigned char* buffer, std::size_t size) {
-    std::size_t done = 0;
-    while (done < size) {
-        ssize_t got = read(fd, buffer + done, size - done);
-        if (got < 0 && errno == EINTR) continue;
-        if (got < 0) return -1;
-        if (got == 0) break;
-        done += static_cast<std::size_t>(got);
-    }
-    return static_cast<long>(done);
-}
 
 // The final line break and the terminator; the text's length.
 std::size_t EndText(char* text, char* next) {

@@ -43,6 +43,11 @@ std::FILE* OpenForAppending(const std::string& path);
 // path before the open (a device named in a job is never opened) and again on the open file.
 int OpenRegularFileForReading(const std::string& path, std::uint64_t& size);
 
+// Reads up to `size` bytes of the open file `fd` into `buffer`, stopping early only where the file
+// ends (a read interrupted by a signal goes on): the number of bytes read, or -1 after a read
+// error (errno tells why).
+long ReadUpTo(int fd, void* buffer, std::size_t size);
+
 // Reads the whole regular file at `path` into `contents`; false when it cannot be opened, is not
 // a regular file, or a read fails.
 bool ReadRegularFile(const std::string& path, std::string& contents);
